@@ -1,0 +1,16 @@
+#pragma once
+#include <cstdint>
+
+namespace vorna::link {
+
+// Sleeps and a monotonic millisecond tick, replaceable in tests.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual void sleepMs(int ms) = 0;
+    virtual std::int64_t nowMs() = 0;
+};
+
+Clock &steadyClock();
+
+} // namespace vorna::link

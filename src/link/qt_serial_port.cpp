@@ -1,0 +1,138 @@
+#include "link/qt_serial_port.h"
+
+#include <QThread>
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
+namespace vorna::link {
+
+QtSerialPort::QtSerialPort(QObject *parent) : QObject(parent)
+{
+    connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+}
+
+QtSerialPort::~QtSerialPort() = default;
+
+bool QtSerialPort::open(const QString &devicePath)
+{
+    if (port_.isOpen())
+        port_.close();
+    lost_ = false;
+    openError_ = QSerialPort::NoError;
+    openErrorText_.clear();
+    if (devicePath.isEmpty()) {
+        openError_ = QSerialPort::DeviceNotFoundError;
+        return false;
+    }
+    port_.setPortName(devicePath);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        openError_ = port_.error();
+        openErrorText_ = port_.errorString();
+        port_.clearError();
+        return false;
+    }
+    // Results of the settings are not examined: a port that refuses one still counts as open.
+    port_.setBaudRate(QSerialPort::Baud19200);
+    port_.setDataBits(QSerialPort::Data8);
+    port_.setParity(QSerialPort::NoParity);
+    port_.setStopBits(QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    port_.setDataTerminalReady(false);
+    port_.setRequestToSend(false);
+    port_.clear(QSerialPort::AllDirections);
+    port_.clearError();
+    return true;
+}
+
+void QtSerialPort::close()
+{
+    if (port_.isOpen())
+        port_.close();
+    port_.clearError();
+}
+
+bool QtSerialPort::isOpen() const { return port_.isOpen() && !lost_; }
+
+void QtSerialPort::purge()
+{
+    if (!isOpen())
+        return;
+    port_.clear(QSerialPort::AllDirections);
+}
+
+void QtSerialPort::write(std::span<const std::uint8_t> bytes)
+{
+    if (!isOpen())
+        return;
+    port_.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
+    // Hand the whole frame to the driver now, as one synchronous write would.
+    port_.flush();
+    if (port_.bytesToWrite() > 0)
+        port_.waitForBytesWritten(100);
+}
+
+// Moves what the driver holds into Qt's buffer without blocking. False when the
+// device has hung up.
+bool QtSerialPort::pull()
+{
+#ifdef Q_OS_UNIX
+    pollfd pfd{static_cast<int>(port_.handle()), POLLIN, 0};
+    if (::poll(&pfd, 1, 0) < 0)
+        return true;
+    if (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        onError(QSerialPort::ResourceError);
+        return false;
+    }
+    if (pfd.revents & POLLIN)
+        port_.waitForReadyRead(0);
+#else
+    port_.waitForReadyRead(0);
+#endif
+    return !lost_;
+}
+
+int QtSerialPort::bytesWaiting()
+{
+    if (!isOpen() || !pull())
+        return -1;
+    return int(port_.bytesAvailable());
+}
+
+int QtSerialPort::read(std::span<std::uint8_t> into)
+{
+    if (!isOpen())
+        return 0;
+    return int(port_.read(reinterpret_cast<char *>(into.data()), qint64(into.size())));
+}
+
+void QtSerialPort::pause(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error)
+{
+    // A vanished device reports a read error on every pass of the event loop. Mark it
+    // at once so the wait stops, and close the port from a fresh event, outside
+    // QSerialPort's own notification code.
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError &&
+        error != QSerialPort::WriteError)
+        return;
+    if (!port_.isOpen())
+        return;
+    lost_ = true;
+    if (!closeQueued_) {
+        closeQueued_ = true;
+        QMetaObject::invokeMethod(this, &QtSerialPort::closeLost, Qt::QueuedConnection);
+    }
+}
+
+void QtSerialPort::closeLost()
+{
+    closeQueued_ = false;
+    if (!lost_)
+        return;
+    close();
+    emit lost();
+}
+
+} // namespace vorna::link
