@@ -1,0 +1,29 @@
+#pragma once
+#include <QString>
+#include <array>
+
+#include "ops/card_numbers.h"
+#include "ops/operation.h"
+
+namespace vorna::ops {
+
+inline constexpr int kCardSlots = 32;
+
+struct CardListRead {
+    Outcome outcome;
+    std::array<CardRecord, kCardSlots> records{};   // all 32 only when Done
+};
+
+// Reads the controller's card table, slot 0 to 31, with CGauge1 as progress.
+// The caller fills the fields (Edit2 + slot) only when the outcome is Done.
+CardListRead readCardList(const Env &env);
+
+struct CardListWrite {
+    Outcome outcome;
+    int firstBadSlot = -1;   // the first card text that failed, when InvalidInput
+};
+
+// Writes the 32 card texts (slot order) after converting every one of them.
+CardListWrite writeCardList(const Env &env, const std::array<QString, kCardSlots> &texts, int typeIndex);
+
+} // namespace vorna::ops

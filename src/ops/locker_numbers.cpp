@@ -1,0 +1,86 @@
+#include "ops/locker_numbers.h"
+
+#include "link/integer_field.h"
+#include "ops/texts.h"
+
+namespace vorna::ops {
+
+using link::commands::ReadLockerNums;
+using link::commands::WriteLockerNums;
+
+bool LockerTextToDigits(QStringView text, LockerDigits &digits)
+{
+    if (text.size() < 3)
+        return false;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const char16_t c = text[qsizetype(i)].unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+        digits[i] = static_cast<std::uint8_t>(c - u'0');
+    }
+    return true;
+}
+
+LockerNumbersRead readLockerNumbers(const Env &env)
+{
+    LockerNumbersRead result{startChecks(env)};
+    if (result.outcome != Outcome::Done)
+        return result;
+    link::Exchange::Busy busy(env.x);
+    env.status(texts::kReadingLockerNumbers);
+    LockerTexts texts;
+    result.outcome = runFrames(env, ReadLockerNums, kLockers, {}, [&](int p) {
+        QString text;
+        for (std::uint8_t d : env.x.replyData(ReadLockerNums.count))
+            text.append(QChar(u'0' + (d < 10 ? d : 0)));   // a byte of 10 or more shows as 0
+        texts[std::size_t(p)] = text;
+    }, texts::kTransferTimeout);
+    if (result.outcome != Outcome::Done)
+        return result;
+    env.progress(kLockers);
+    result.texts = texts;
+    env.status(texts::kLockerNumbersRead);
+    return result;
+}
+
+LockerNumbersWrite writeLockerNumbers(const Env &env, const LockerTexts &texts)
+{
+    if (env.x.busy())
+        return {Outcome::Busy};
+    std::array<LockerDigits, kLockers> digits{};
+    int firstBad = -1;
+    for (std::size_t p = 0; p < texts.size(); ++p)
+        if (!LockerTextToDigits(texts[p], digits[p]) && firstBad < 0)
+            firstBad = int(p);
+    if (firstBad >= 0) {
+        env.status(texts::kBadLockerNumber);
+        return {Outcome::InvalidInput, firstBad};
+    }
+    LockerNumbersWrite result{startChecks(env)};
+    if (result.outcome != Outcome::Done)
+        return result;
+    link::Exchange::Busy busy(env.x);
+    env.status(texts::kWritingLockerNumbers);
+    result.outcome = runFrames(env, WriteLockerNums, kLockers, [&](int p) {
+        const auto &d = digits[std::size_t(p)];
+        return std::vector<std::uint8_t>(d.begin(), d.end());
+    }, {}, texts::kTransferTimeout);
+    if (result.outcome != Outcome::Done)
+        return result;
+    env.progress(kLockers);
+    env.status(texts::kLockerNumbersWritten);
+    return result;
+}
+
+LockerTexts autoNumberLockers(QStringView firstText)
+{
+    const auto start = static_cast<std::uint32_t>(link::integerField(firstText, 0));
+    LockerTexts texts;
+    for (std::uint32_t k = 0; k < std::uint32_t(kLockers); ++k) {
+        const std::uint32_t m = start + k;   // wraps past 4294967295 to 0
+        texts[k] = QString::number(m / 100) + QChar(u'0' + (m % 100) / 10) + QChar(u'0' + m % 10);
+    }
+    return texts;
+}
+
+} // namespace vorna::ops
