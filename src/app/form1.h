@@ -4,6 +4,8 @@
 
 #include "link/exchange.h"
 #include "link/qt_serial_port.h"
+#include "ops/locker_numbers.h"
+#include "ops/operation.h"
 
 class QLabel;
 class QLineEdit;
@@ -80,6 +82,8 @@ private:
     void closePort(const QString &status);
     void onPortLost();
     template <typename Op> void runOperation(Op &&op);
+    ops::Env makeEnv(TCGauge *gauge);
+    ops::LockerTexts lockerTexts() const;
 
     std::array<QLineEdit *, 58> edits_{};
     std::array<QPushButton *, 47> buttons_{};

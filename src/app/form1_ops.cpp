@@ -1,29 +1,188 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 
 #include "app/form1.h"
-#include "ops/card_numbers.h"
+#include "app/tcgauge.h"
+#include "ops/card_list.h"
+#include "ops/device_address.h"
+#include "ops/guardians.h"
+#include "ops/locker_numbers.h"
+#include "ops/locker_opening.h"
+#include "ops/opening_times.h"
+#include "ops/reader_capture.h"
+#include "ops/texts.h"
 
+// The window's side of the controller operations: read the controls, run the
+// operation, put its results back. The operations report progress and status
+// through the environment built here.
 namespace vorna::app {
+
+using ops::Outcome;
+
+namespace {
+constexpr int kFirstCardEdit = 2;
+constexpr int kFirstLockerEdit = 34;
+constexpr int kTimeEdits[3] = {54, 55, 56};
+} // namespace
+
+template <typename Op> void TForm1::runOperation(Op &&op)
+{
+    if (exchange_.busy()) {
+        // One exchange at a time: the waiting operation goes on, this click is refused.
+        QApplication::beep();
+        return;
+    }
+    op();
+    if (quitAfterOperation_) {
+        quitAfterOperation_ = false;
+        closePortAfterOperation_ = false;
+        close();
+        return;
+    }
+    if (closePortAfterOperation_) {
+        closePortAfterOperation_ = false;
+        closePort(ops::texts::kPortClosed);
+    } else if (exchange_.portLost() || (exchange_.port() && !port_.isOpen())) {
+        // The device went away during the wait: keep the operation's time-out text.
+        closePort(statusLine()->text());
+    }
+}
+
+ops::Env TForm1::makeEnv(TCGauge *gauge)
+{
+    ops::Env env{exchange_, [this] { return edit(57)->text(); }, [this](const QString &t) { setStatus(t); }};
+    if (gauge)
+        env.progress = [gauge](int p) { gauge->setProgress(p); };
+    return env;
+}
 
 void TForm1::RadioGroup1Click()
 {
     const int maxLength = ops::cardMaxLength(cardTypeIndex());
-    for (int n = 2; n <= 33; ++n)
+    for (int n = kFirstCardEdit; n < kFirstCardEdit + ops::kCardSlots; ++n)
         edit(n)->setMaxLength(maxLength);
 }
 
-// Controller operations: filled in with their operations.
-void TForm1::Button35Click() {}
-void TForm1::Button34Click() {}
-void TForm1::ReadCardFromReader(int) {}
-void TForm1::Button36Click() {}
-void TForm1::Button37Click() {}
-void TForm1::Button41Click() {}
-void TForm1::Button40Click() {}
-void TForm1::Button39Click() {}
-void TForm1::Button44Click() {}
-void TForm1::Button45Click() {}
-void TForm1::OpenLocker(int) {}
-void TForm1::Button46Click() {}
+void TForm1::Button35Click()
+{
+    runOperation([this] {
+        const auto read = ops::readCardList(makeEnv(gauge(1)));
+        if (read.outcome != Outcome::Done)
+            return;
+        const int type = cardTypeIndex();
+        for (int s = 0; s < ops::kCardSlots; ++s)
+            edit(kFirstCardEdit + s)->setText(ops::CardRecordToText(read.records[std::size_t(s)], type));
+    });
+}
+
+void TForm1::Button34Click()
+{
+    runOperation([this] {
+        std::array<QString, ops::kCardSlots> texts;
+        for (int s = 0; s < ops::kCardSlots; ++s)
+            texts[std::size_t(s)] = edit(kFirstCardEdit + s)->text();
+        const auto write = ops::writeCardList(makeEnv(gauge(1)), texts, cardTypeIndex());
+        if (write.outcome == Outcome::InvalidInput)
+            edit(kFirstCardEdit + write.firstBadSlot)->setFocus();
+    });
+}
+
+void TForm1::ReadCardFromReader(int editNumber)
+{
+    runOperation([this, editNumber] {
+        const auto capture = ops::ReadCardFromReader(makeEnv(nullptr));
+        if (capture.outcome == Outcome::Done)
+            edit(editNumber)->setText(capture.text);
+    });
+}
+
+void TForm1::Button36Click()
+{
+    runOperation([this] {
+        const auto read = ops::readLockerNumbers(makeEnv(gauge(2)));
+        if (read.outcome != Outcome::Done)
+            return;
+        for (int p = 0; p < ops::kLockers; ++p)
+            edit(kFirstLockerEdit + p)->setText(read.texts[std::size_t(p)]);
+    });
+}
+
+ops::LockerTexts TForm1::lockerTexts() const
+{
+    ops::LockerTexts texts;
+    for (int p = 0; p < ops::kLockers; ++p)
+        texts[std::size_t(p)] = edit(kFirstLockerEdit + p)->text();
+    return texts;
+}
+
+void TForm1::Button37Click()
+{
+    runOperation([this] {
+        const auto write = ops::writeLockerNumbers(makeEnv(gauge(2)), lockerTexts());
+        if (write.outcome == Outcome::InvalidInput)
+            edit(kFirstLockerEdit + write.firstBadLocker)->setFocus();
+    });
+}
+
+void TForm1::Button41Click()
+{
+    const auto texts = ops::autoNumberLockers(edit(kFirstLockerEdit)->text());
+    for (int p = 0; p < ops::kLockers; ++p)
+        edit(kFirstLockerEdit + p)->setText(texts[std::size_t(p)]);
+}
+
+void TForm1::Button40Click()
+{
+    runOperation([this] {
+        const auto read = ops::readOpeningTimes(makeEnv(nullptr));
+        if (read.outcome != Outcome::Done)
+            return;
+        for (std::size_t i = 0; i < read.texts.size(); ++i)
+            edit(kTimeEdits[i])->setText(read.texts[i]);
+    });
+}
+
+void TForm1::Button39Click()
+{
+    runOperation([this] {
+        ops::OpeningTimes texts;
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            texts[i] = edit(kTimeEdits[i])->text();
+        ops::writeOpeningTimes(makeEnv(nullptr), texts);
+    });
+}
+
+void TForm1::Button44Click()
+{
+    runOperation([this] {
+        const auto read = ops::readGuardians(makeEnv(gauge(3)));
+        if (read.outcome != Outcome::Done)
+            return;
+        for (std::size_t n = 1; n < read.grid.size(); ++n)
+            checkBox(int(n))->setChecked(read.grid[n]);
+    });
+}
+
+void TForm1::Button45Click()
+{
+    runOperation([this] {
+        ops::GuardianGrid grid{};
+        for (std::size_t n = 1; n < grid.size(); ++n)
+            grid[n] = checkBox(int(n))->isChecked();
+        ops::writeGuardians(makeEnv(gauge(3)), grid);
+    });
+}
+
+void TForm1::OpenLocker(int index)
+{
+    runOperation([this, index] { ops::OpenLocker(makeEnv(nullptr), index, edit(54)->text()); });
+}
+
+void TForm1::Button46Click()
+{
+    runOperation([this] { ops::writeDeviceAddress(makeEnv(nullptr), edit(57)->text()); });
+}
 
 } // namespace vorna::app

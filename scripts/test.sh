@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds and runs every test twice: a normal build and one
+# under AddressSanitizer + UndefinedBehaviorSanitizer. Then a short fuzz run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+run_suite() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug "$@" > "$dir.configure.log" 2>&1 \
+    || { cat "$dir.configure.log"; exit 1; }
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+}
+
+mkdir -p build-test build-asan
+echo "== Normal build =="
+run_suite build-test
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
+run_suite build-asan -DVORNA_SANITIZE=ON
+
+if [ -f fuzz/CMakeLists.txt ]; then
+  echo "== Fuzzing (bounded) =="
+  bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+fi
