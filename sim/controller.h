@@ -1,0 +1,74 @@
+#pragma once
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <random>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sim/fault.h"
+#include "sim/frame_parser.h"
+
+namespace vorna::sim {
+
+// What the controller does with one frame.
+struct Response {
+    std::vector<std::uint8_t> reply;  // what goes on the line, faults applied; empty: nothing
+    int delayMs = 0;                  // the reply leaves this late
+    bool vanish = false;              // the line is gone: nothing is executed or sent
+    bool blockWritten = false;        // block memory changed
+    std::string note;                 // why the frame was not answered, for the log
+
+    bool answered() const { return !reply.empty() && !vanish; }
+};
+
+// The controller's memories and its handling of frames, without a line: a frame
+// in, the bytes it answers out. Not thread-safe; its owner serialises calls.
+class Controller {
+public:
+    using Clock = std::chrono::steady_clock;
+    using ReaderArea = std::array<std::uint8_t, 9>;
+
+    explicit Controller(std::uint8_t address = 1);
+
+    Response handle(const Frame &frame, Clock::time_point now = Clock::now());
+
+    // The device address lives in block memory, so a write there moves it.
+    std::uint8_t address() const;
+    const std::vector<std::uint8_t> &block() const { return block_; }
+    const std::vector<std::uint8_t> &live() const { return live_; }
+    // Bytes outside the memory are let go.
+    void setBlock(std::uint32_t address, std::span<const std::uint8_t> bytes);
+    void setLive(std::uint32_t address, std::span<const std::uint8_t> bytes);
+
+    // A card held to the reader: from `due` on the reader area reads as given.
+    void setReaderArea(const ReaderArea &area, Clock::time_point due);
+    // Reader area of a card number: flag 1, up to 7 number bytes, their count.
+    static ReaderArea cardArea(std::span<const std::uint8_t> number);
+    // Lets the cards whose time has come reach the reader area.
+    void applyDue(Clock::time_point now);
+
+    void addFault(const Fault &fault) { faults_.push_back(fault); }
+    void clearFaults() { faults_.clear(); }
+
+    // (locker 1 to 20, time byte) for every locker opening byte written.
+    const std::vector<std::pair<int, std::uint8_t>> &openings() const { return openings_; }
+    // Frames counted so far for the faults' frame numbers.
+    int addressedFrames() const { return addressed_; }
+
+private:
+    bool execute(const Frame &frame, Response &response);
+    void applyFaults(int index, Response &response);
+
+    std::vector<std::uint8_t> block_;
+    std::vector<std::uint8_t> live_;
+    std::vector<std::pair<Clock::time_point, ReaderArea>> cards_;
+    std::vector<Fault> faults_;
+    std::vector<std::pair<int, std::uint8_t>> openings_;
+    int addressed_ = 0;
+    std::mt19937 random_{0x5eed};
+};
+
+} // namespace vorna::sim

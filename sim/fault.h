@@ -1,0 +1,26 @@
+#pragma once
+
+namespace vorna::sim {
+
+// A misbehaviour of the controller, for tests and demonstrations. It applies to
+// the frames addressed to the controller (its own address or broadcast, with a
+// good checksum), counted from 0: frames firstFrame to firstFrame + count - 1,
+// or every frame from firstFrame on when count is -1.
+//   NoReply      the frame is executed but not answered; with value 1 it is not
+//                executed either (a controller gone deaf).
+//   Delay        the reply goes out value ms late.
+//   Truncate     only the first value bytes of the reply go out.
+//   Garbage      value random bytes go out instead of the reply.
+//   BadChecksum  the reply's checksum bytes are inverted.
+//   Vanish       the line disappears before the frame is executed, as an
+//                adapter pulled out of its socket.
+struct Fault {
+    enum Kind { NoReply, Delay, Truncate, Garbage, BadChecksum, Vanish } kind;
+    int firstFrame = 0;
+    int count = 1;
+    int value = 0;
+
+    bool covers(int frame) const { return frame >= firstFrame && (count < 0 || frame - firstFrame < count); }
+};
+
+} // namespace vorna::sim

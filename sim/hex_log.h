@@ -1,0 +1,14 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace vorna::sim {
+
+// "01 02 00 01"
+std::string hexBytes(std::span<const std::uint8_t> bytes);
+// One line on stderr, stamped with the seconds since `since`.
+void logLine(std::chrono::steady_clock::time_point since, const std::string &text);
+
+} // namespace vorna::sim
