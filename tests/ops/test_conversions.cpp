@@ -3,6 +3,7 @@
 #include "ops/card_numbers.h"
 #include "ops/guardians.h"
 #include "ops/locker_numbers.h"
+#include "support/printers.h"
 
 using namespace vorna::ops;
 using Record = CardRecord;
@@ -79,8 +80,9 @@ TEST(LockerNumbers, TextToDigits)
         SCOPED_TRACE(QString::fromUtf16(c.text).toStdString());
         LockerDigits d{};
         EXPECT_EQ(LockerTextToDigits(QStringView(c.text), d), c.ok);
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(d, c.digits);
+        }
     }
 }
 
@@ -97,7 +99,8 @@ TEST(LockerNumbers, AutoNumberingCountsUnsigned32Bit)
         {u"5", {{0, "005"}, {19, "024"}}},
         {u"-1", {{0, "4294967295"}, {1, "000"}, {19, "018"}}},
         {u"$10", {{0, "016"}}},
-        {u"4294967290", {{0, "4294967290"}, {5, "4294967295"}, {6, "000"}, {19, "013"}}},
+        {u"2147483648", {{0, "000"}, {19, "019"}}},
+        {u"-6", {{0, "4294967290"}, {5, "4294967295"}, {6, "000"}, {19, "013"}}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.start).toStdString());
