@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "project/profile_document.h"
+#include "project/project_file.h"
+#include "project_file_support.h"
+#include "qstring_printer.h"
+
+namespace vorna::project {
+namespace {
+
+using namespace Qt::StringLiterals;
+using testing::defaultValues;
+using testing::goldenPath;
+using testing::readBytes;
+using testing::sampleValues;
+using testing::writeBytes;
+
+class ProjectFile : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
+
+    QTemporaryDir dir;
+};
+
+void expectSameValues(const ProjectValues &actual, const ProjectValues &expected)
+{
+    for (int n = 2; n <= 56; ++n)
+        EXPECT_EQ(actual.edits[std::size_t(n)], expected.edits[std::size_t(n)]) << "Edit" << n;
+    for (int n = 1; n <= 140; ++n)
+        EXPECT_EQ(actual.ticks[std::size_t(n)], expected.ticks[std::size_t(n)]) << "CheckBox" << n;
+}
+
+ProjectValues readFrom(const QByteArray &file)
+{
+    return readProject(ProfileDocument::parse(file));
+}
+
+TEST_F(ProjectFile, NewFileMatchesGolden)
+{
+    const QString p = path("new.vrp");
+    ASSERT_TRUE(saveProject(p, sampleValues()));
+    const QByteArray bytes = readBytes(p);
+    EXPECT_EQ(bytes, readBytes(goldenPath("new_file.vrp")));
+    // Every line ends in CR LF, and the 195 keys are the only key lines.
+    EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n"));
+    EXPECT_EQ(bytes.count('='), 195);
+    EXPECT_TRUE(bytes.endsWith("\r\n"));
+}
+
+TEST_F(ProjectFile, SavingAgainChangesNothingElse)
+{
+    const QString p = path("twice.vrp");
+    ASSERT_TRUE(saveProject(p, defaultValues()));
+    ASSERT_TRUE(saveProject(p, sampleValues()));
+    EXPECT_EQ(readBytes(p), readBytes(goldenPath("new_file.vrp")));
+}
+
+TEST_F(ProjectFile, ExistingFileKeepsItsOtherLinesInPlace)
+{
+    const QString p = path("existing.vrp");
+    ASSERT_TRUE(writeBytes(p, readBytes(goldenPath("existing_before.vrp"))));
+    ASSERT_TRUE(saveProject(p, sampleValues()));
+    EXPECT_EQ(readBytes(p), readBytes(goldenPath("existing_after.vrp")));
+    const auto loaded = loadProject(p);
+    ASSERT_TRUE(loaded);
+    expectSameValues(*loaded, sampleValues());
+}
+
+TEST_F(ProjectFile, SaveThenLoadGivesEverythingBack)
+{
+    ProjectValues v = sampleValues();
+    v.edits[2] = QString();                         // empty text
+    v.edits[3] = QString(300, u'7');                // far beyond a card field's limit
+    v.edits[14] = u"ąćęłńóśźż ĄĆĘŁŃÓŚŹŻ"_s;          // Polish letters
+    v.edits[34] = u"12345"_s;                       // longer than a locker number
+    v.edits[40] = u"a=b; [c] \"d\" 'e'"_s;         // profile syntax inside a value
+    v.edits[54] = u"x"_s;                           // not a number: stored as is
+    v.edits[55] = u"€‰„”"_s;                        // the code page's punctuation
+    for (int n = 1; n <= 140; n += 7)
+        v.ticks[std::size_t(n)] = !v.ticks[std::size_t(n)];
+
+    const QString p = path("round.vrp");
+    ASSERT_TRUE(saveProject(p, v));
+    const auto loaded = loadProject(p);
+    ASSERT_TRUE(loaded);
+    expectSameValues(*loaded, v);
+}
+
+TEST_F(ProjectFile, OuterBlanksAndQuotesAreLostOnTheWayBack)
+{
+    ProjectValues v = sampleValues();
+    v.edits[2] = u"  AB  "_s;
+    v.edits[3] = u"\"AB\""_s;
+    v.edits[4] = u"'A B'"_s;
+    const QString p = path("lost.vrp");
+    ASSERT_TRUE(saveProject(p, v));
+    const QByteArray bytes = readBytes(p);
+    EXPECT_TRUE(bytes.contains("\r\nSerwis1=  AB  \r\n")); // written unchanged
+    const auto loaded = loadProject(p);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->edits[2], u"AB"_s);
+    EXPECT_EQ(loaded->edits[3], u"AB"_s);
+    EXPECT_EQ(loaded->edits[4], u"A B"_s);
+}
+
+TEST_F(ProjectFile, PolishLettersAreStoredInWindows1250)
+{
+    ProjectValues v = defaultValues();
+    v.edits[56] = u"Zażółć gęślą jaźń"_s;
+    const QString p = path("pl.vrp");
+    ASSERT_TRUE(saveProject(p, v));
+    EXPECT_TRUE(readBytes(p).contains("\r\nOpiekun=Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1\r\n"));
+    const auto loaded = loadProject(p);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->edits[56], v.edits[56]);
+}
+
+TEST(ProjectRead, TimesLandBesideTheirLabels)
+{
+    const ProjectValues v = readFrom("[CZASY]\r\nUzytkownik=50\r\nSerwis=60\r\nOpiekun=70\r\n");
+    ProjectValues expected = defaultValues();
+    expected.edits[54] = u"50"_s; // beside "Opiekun:"
+    expected.edits[55] = u"60"_s;
+    expected.edits[56] = u"70"_s; // beside "Użytkownik:"
+    expectSameValues(v, expected);
+}
+
+TEST(ProjectRead, EmptyFileGivesEveryDefault)
+{
+    expectSameValues(readFrom(QByteArray()), defaultValues());
+}
+
+TEST(ProjectRead, PresentEmptyValueIsNotTheDefault)
+{
+    const ProjectValues v = readFrom("[KARTY_SZAFEK]\r\nSzafka7=\r\n[NUMERY_SZAFEK]\r\nSzafka7=\r\n");
+    ProjectValues expected = defaultValues();
+    expected.edits[20] = QString();
+    expected.edits[40] = QString();
+    expectSameValues(v, expected);
+}
+
+TEST(ProjectRead, NamesInOtherCaseAndPaddedOrQuotedValues)
+{
+    const ProjectValues v = readFrom("[karty_serwis]\r\n  SERWIS1 =  \"ABCDEF0123\"  \r\n"
+                                     "serwis2='0123456789'\r\n[czasy]\r\nuzytkownik = 50 \r\n"
+                                     "[opiekun]\r\nopiekun3_05 = 1 \r\n");
+    ProjectValues expected = defaultValues();
+    expected.edits[2] = u"ABCDEF0123"_s;
+    expected.edits[3] = u"0123456789"_s;
+    expected.edits[54] = u"50"_s;
+    expected.ticks[45] = true;
+    expectSameValues(v, expected);
+}
+
+struct GuardianCase {
+    const char *line; // nullptr: no key at all
+    bool ticked;
+};
+
+class GuardianValue : public ::testing::TestWithParam<GuardianCase> {};
+
+TEST_P(GuardianValue, TicksOnAnyIntegerButZero)
+{
+    const GuardianCase &c = GetParam();
+    QByteArray file = "[OPIEKUN]\r\nOpiekun2_03=1\r\n";
+    if (c.line)
+        file += QByteArray("Opiekun3_05=") + c.line + "\r\n";
+    const ProjectValues v = readFrom(file);
+    EXPECT_EQ(v.ticks[45], c.ticked) << (c.line ? c.line : "(missing)");
+    for (int n = 1; n <= 140; ++n) {
+        if (n != 45) {
+            EXPECT_EQ(v.ticks[std::size_t(n)], n == 23) << "CheckBox" << n;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, GuardianValue,
+                         ::testing::Values(GuardianCase{"1", true}, GuardianCase{"2", true},
+                                           GuardianCase{"-1", true}, GuardianCase{"0x10", true},
+                                           GuardianCase{"$10", true}, GuardianCase{"X1f", true},
+                                           GuardianCase{"  7", true}, GuardianCase{"\"1\"", true},
+                                           GuardianCase{"0", false}, GuardianCase{"", false},
+                                           GuardianCase{"x", false}, GuardianCase{"0x0", false},
+                                           GuardianCase{"abc", false}, GuardianCase{"1a", false},
+                                           GuardianCase{"99999999999", false}, GuardianCase{nullptr, false}));
+
+} // namespace
+} // namespace vorna::project

@@ -1,0 +1,9 @@
+#pragma once
+#include <QString>
+#include <ostream>
+
+// Readable failure messages for QString comparisons.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
