@@ -1,0 +1,53 @@
+#pragma once
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include "link/exchange.h"
+#include "link/qt_serial_port.h"
+#include "ops/operation.h"
+#include "sim/pty_simulator.h"
+
+namespace vorna::test {
+
+// The operations' surroundings without a window: the simulator on a pty, the real
+// port opened on it, and a record of every status text and gauge value.
+struct SimRig {
+    sim::PtySimulator sim;
+    link::QtSerialPort port;
+    link::Exchange x;
+    QString addressText = QStringLiteral("1");
+    QStringList statuses;
+    std::vector<int> progress;
+    std::function<void()> onPump;
+
+    explicit SimRig(sim::PtySimulator::Options options = {}) : sim(options)
+    {
+        EXPECT_TRUE(sim.start());
+        EXPECT_TRUE(port.open(QString::fromStdString(sim.path())));
+        x.setPort(&port);
+        x.setMessagePump([this] {
+            QCoreApplication::processEvents();
+            if (onPump)
+                onPump();
+        });
+    }
+
+    ops::Env env()
+    {
+        ops::Env e{x, [this] { return addressText; }, [this](const QString &s) { statuses << s; }};
+        e.progress = [this](int p) { progress.push_back(p); };
+        return e;
+    }
+
+    QString lastStatus() const { return statuses.isEmpty() ? QString() : statuses.back(); }
+    int lastProgress() const { return progress.empty() ? -1 : progress.back(); }
+    std::vector<std::vector<std::uint8_t>> sent() const
+    {
+        std::vector<std::vector<std::uint8_t>> out;
+        for (const auto &f : sim.frames())
+            out.push_back(f.bytes);
+        return out;
+    }
+};
+
+} // namespace vorna::test
