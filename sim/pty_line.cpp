@@ -227,24 +227,25 @@ void PtyLine::execute(const Frame &frame, Clock::time_point now)
     {
         std::lock_guard lock(state_.mutex);
         response = state_.controller.handle(frame, now);
-        state_.log.push_back(LoggedFrame{frame.bytes, response.answered()});
         if (response.blockWritten && !state_.options.memoryFile.empty())
             block = state_.controller.block();
     }
-    state_.framesChanged.notify_all();
-
     log("rx " + hexBytes(frame.bytes) + (response.note.empty() ? "" : "  (" + response.note + ")"));
-    if (response.vanish) {
+    if (response.vanish)
         vanish();
-        return;
-    }
     if (!block.empty() && !saveBlockFile(state_.options.memoryFile, block))
         logLine(state_.started, "cannot save " + state_.options.memoryFile);
-    if (!response.reply.empty()) {
+    if (response.answered()) {
         log("tx " + hexBytes(response.reply) +
             (response.delayMs > 0 ? "  (after " + std::to_string(response.delayMs) + " ms)" : ""));
         queueReply(response.reply, now + std::chrono::milliseconds(response.delayMs));
     }
+    // Logged last: whoever waits for the frame finds all it did already done.
+    {
+        std::lock_guard lock(state_.mutex);
+        state_.log.push_back(LoggedFrame{frame.bytes, response.answered()});
+    }
+    state_.framesChanged.notify_all();
 }
 
 void PtyLine::queueReply(const std::vector<std::uint8_t> &reply, Clock::time_point due)

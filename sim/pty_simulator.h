@@ -18,8 +18,8 @@ class PtyLine;
 struct PtySimulatorOptions {
     std::uint8_t address = 1;
     bool pace = false;        // 19200-baud byte timing in both directions
-    std::string linkPath;     // symlink to the slave, replaced if present
-    std::string memoryFile;   // block memory: loaded at start if present, saved after each write
+    std::string linkPath{};   // symlink to the slave, replaced if present
+    std::string memoryFile{}; // block memory: loaded at start if present, saved after each write
     bool logHex = false;      // frames and replies in hex on stderr
 };
 

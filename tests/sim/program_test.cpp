@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <csignal>
+#include <filesystem>
+
+#include "link/frame.h"
+#include "sim_test_util.h"
+
+using simtest::Bytes;
+using simtest::hex;
+using simtest::RawClient;
+
+namespace {
+
+// The test program sits in <build>/tests, the simulator in <build>/sim.
+QString programPath()
+{
+    return QCoreApplication::applicationDirPath() + "/../sim/vorna-sim";
+}
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+ProgramRun runProgram(const QStringList &args)
+{
+    QProcess process;
+    process.start(programPath(), args);
+    ProgramRun run;
+    if (!process.waitForFinished(10000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+} // namespace
+
+TEST(Program, IsBuiltBesideTheTests)
+{
+    EXPECT_TRUE(QFileInfo(programPath()).isExecutable()) << programPath().toStdString();
+}
+
+TEST(Program, HelpPrintsUsageAndSucceeds)
+{
+    const ProgramRun run = runProgram({"--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.startsWith("Usage: vorna-sim [options]")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("--silent-after N"));
+    EXPECT_TRUE(run.err.isEmpty());
+}
+
+TEST(Program, VersionIsTheProjectVersion)
+{
+    const ProgramRun run = runProgram({"--version"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "vorna-sim 4.0.0\n");
+}
+
+TEST(Program, BadOptionsExitWithTwo)
+{
+    for (const QStringList &args : {QStringList{"--frobnicate"}, QStringList{"--address", "nine"},
+                                    QStringList{"--delay"}, QStringList{"--card", "XYZ"}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const ProgramRun run = runProgram(args);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.startsWith("vorna-sim: ")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("--help"));
+    }
+}
+
+TEST(Program, ServesOnItsLinkUntilTerminated)
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath("tty");
+    QProcess process;
+    process.start(programPath(), {"--link", link, "--address", "7", "--card", "0A1B2C3D4E@0", "--log"});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    ASSERT_TRUE(process.waitForReadyRead(5000));
+    const QString first = QString::fromUtf8(process.readLine()).trimmed();
+    EXPECT_EQ(first, link);
+
+    {
+        RawClient client(link.toStdString());
+        ASSERT_TRUE(client.isOpen());
+        ASSERT_TRUE(client.send(vorna::link::buildFrame(7, vorna::link::commands::ReaderQuery, 0)));
+        const Bytes reply = client.receive(19, 3000);
+        ASSERT_EQ(reply.size(), 19u);
+        EXPECT_EQ(Bytes(reply.begin() + 8, reply.begin() + 17), hex("01 0A 1B 2C 3D 4E 00 00 05"));
+        // Address 1 is not this controller's.
+        ASSERT_TRUE(client.send(hex("01 05 00 03 00 00 01 FD 01 08")));
+        EXPECT_TRUE(client.drain(300).empty());
+    }
+
+    ::kill(pid_t(process.processId()), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(5000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link.toStdString())));
+    const QString log = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_TRUE(log.contains("rx 07 01 00 09 00 00 00 00 00 12")) << log.toStdString();
+    EXPECT_TRUE(log.contains("(for device 1)")) << log.toStdString();
+}
