@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "app/field_edit.h"
 #include "app/form1.h"
 #include "app/tcgauge.h"
 #include "ops/card_list.h"
@@ -62,7 +63,7 @@ void TForm1::RadioGroup1Click()
 {
     const int maxLength = ops::cardMaxLength(cardTypeIndex());
     for (int n = kFirstCardEdit; n < kFirstCardEdit + ops::kCardSlots; ++n)
-        edit(n)->setMaxLength(maxLength);
+        setTypingLimit(edit(n), maxLength);   // texts already there stay whole
 }
 
 void TForm1::Button35Click()
