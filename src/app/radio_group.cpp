@@ -1,8 +1,9 @@
 #include "app/radio_group.h"
 
 #include <QButtonGroup>
-#include <QFontMetrics>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <algorithm>
 
 namespace vorna::app {
@@ -44,21 +45,26 @@ void RadioGroup::resizeEvent(QResizeEvent *event)
     arrangeItems();
 }
 
-// Columns share the width below the title; rows share the height left under it.
+// Columns share the width of the frame's inside; rows share its height.
 void RadioGroup::arrangeItems()
 {
     if (items_.isEmpty())
         return;
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    QRect inside =
+        style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, this);
+    if (inside.isEmpty())
+        inside = contentsRect();
+    inside.adjust(6, 0, -2, 0);
     const int perColumn = (count() + columns_ - 1) / columns_;
-    const int titleHeight = QFontMetrics(font()).height();
-    const int columnWidth = (width() - 10) / columns_;
-    const int space = height() - titleHeight - 5;
-    const int rowHeight = std::max(space / perColumn, 1);
-    const int top = titleHeight + 1 + (space % perColumn) / 2;
+    const int columnWidth = std::max(inside.width() / columns_, 1);
+    const int rowHeight = std::max(inside.height() / perColumn, 1);
+    const int top = inside.top() + (inside.height() - rowHeight * perColumn) / 2;
     for (int i = 0; i < count(); ++i) {
         const int column = i / perColumn;
         const int row = i % perColumn;
-        items_.at(i)->setGeometry(8 + column * columnWidth, top + row * rowHeight,
+        items_.at(i)->setGeometry(inside.left() + column * columnWidth, top + row * rowHeight,
                                   columnWidth, rowHeight);
     }
 }
