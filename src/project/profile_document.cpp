@@ -2,6 +2,7 @@
 
 #include "project/windows1250.h"
 
+#include <iterator>
 #include <utility>
 
 namespace vorna::project {
@@ -24,11 +25,6 @@ QStringView trimmed(QStringView s)
     while (end > begin && isBlank(s[end - 1]))
         --end;
     return s.sliced(begin, end - begin);
-}
-
-bool sameName(QStringView a, QStringView b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 QString readValue(QStringView raw)
@@ -68,14 +64,14 @@ ProfileDocument::Line ProfileDocument::makeLine(QByteArray text, QByteArray end)
         const qsizetype close = t.indexOf(u']');
         if (close > 0) {
             line.kind = Kind::Section;
-            line.name = trimmed(t.sliced(1, close - 1)).toString();
+            line.name = trimmed(t.sliced(1, close - 1)).toString().toCaseFolded();
         }
     } else if (!t.startsWith(u';')) {
         // Single-byte code page: the position of "=" is the same in bytes and characters.
         const qsizetype eq = decoded.indexOf(u'=');
         if (eq >= 0) {
             line.kind = Kind::Key;
-            line.name = trimmed(QStringView(decoded).left(eq)).toString();
+            line.name = trimmed(QStringView(decoded).left(eq)).toString().toCaseFolded();
             line.rawValue = decoded.sliced(eq + 1);
         }
     }
@@ -106,8 +102,9 @@ ProfileDocument ProfileDocument::parse(QByteArrayView bytes)
 
 qsizetype ProfileDocument::findSection(QStringView section) const
 {
+    const QString folded = section.toString().toCaseFolded();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (lines_[i].kind == Kind::Section && sameName(lines_[i].name, section))
+        if (lines_[i].kind == Kind::Section && lines_[i].name == folded)
             return qsizetype(i);
     }
     return -1;
@@ -121,71 +118,104 @@ qsizetype ProfileDocument::sectionEnd(qsizetype header) const
     return qsizetype(i);
 }
 
-qsizetype ProfileDocument::findKey(qsizetype header, QStringView key) const
+QHash<QString, qsizetype> ProfileDocument::keyLines(qsizetype header) const
 {
+    QHash<QString, qsizetype> keys;
     const qsizetype end = sectionEnd(header);
     for (qsizetype i = header + 1; i < end; ++i) {
         const Line &line = lines_[std::size_t(i)];
-        if (line.kind == Kind::Key && sameName(line.name, key))
-            return i;
+        if (line.kind == Kind::Key && !keys.contains(line.name))
+            keys.insert(line.name, i);
     }
-    return -1;
+    return keys;
+}
+
+std::vector<std::optional<QString>> ProfileDocument::values(QStringView section, const QStringList &keys) const
+{
+    std::vector<std::optional<QString>> found(std::size_t(keys.size()));
+    const qsizetype header = findSection(section);
+    if (header < 0)
+        return found;
+    const QHash<QString, qsizetype> lines = keyLines(header);
+    for (qsizetype k = 0; k < keys.size(); ++k) {
+        const qsizetype at = lines.value(keys[k].toCaseFolded(), -1);
+        if (at >= 0)
+            found[std::size_t(k)] = readValue(lines_[std::size_t(at)].rawValue);
+    }
+    return found;
 }
 
 std::optional<QString> ProfileDocument::value(QStringView section, QStringView key) const
 {
-    const qsizetype header = findSection(section);
-    if (header < 0)
-        return std::nullopt;
-    const qsizetype at = findKey(header, key);
-    if (at < 0)
-        return std::nullopt;
-    return readValue(lines_[std::size_t(at)].rawValue);
-}
-
-void ProfileDocument::insertLine(qsizetype at, Line line)
-{
-    // Only the last line can lack its line end, and it no longer is the last.
-    if (at == qsizetype(lines_.size()) && !lines_.empty() && lines_.back().end.isEmpty())
-        lines_.back().end = kCrLf;
-    lines_.insert(lines_.begin() + at, std::move(line));
+    return values(section, {key.toString()}).front();
 }
 
 bool ProfileDocument::setValue(QStringView section, QStringView key, QStringView value)
 {
-    if (breaksLine(value) || !writableName(section, u']') || !writableName(key, u'='))
-        return false;
-    const auto encodedValue = encodeWindows1250(value);
+    return setValues(section, {{key.toString(), value.toString()}});
+}
+
+bool ProfileDocument::setValues(QStringView section, const std::vector<Entry> &entries)
+{
+    // Everything is checked and encoded before the first line changes.
     const auto encodedSection = encodeWindows1250(section);
-    const auto encodedKey = encodeWindows1250(key);
-    if (!encodedValue || !encodedSection || !encodedKey)
+    if (!writableName(section, u']') || !encodedSection)
         return false;
+    std::vector<std::pair<QByteArray, QByteArray>> encoded;
+    for (const auto &[key, value] : entries) {
+        const auto k = encodeWindows1250(key);
+        const auto v = encodeWindows1250(value);
+        if (!writableName(key, u'=') || breaksLine(value) || !k || !v)
+            return false;
+        encoded.emplace_back(*k, *v);
+    }
 
     qsizetype header = findSection(section);
     if (header < 0) {
         // Set the new section off from what comes before it by one empty line.
+        std::vector<Line> head;
         if (!lines_.empty() && !trimmed(decodeWindows1250(lines_.back().text)).isEmpty())
-            insertLine(qsizetype(lines_.size()), makeLine(QByteArray(), kCrLf));
-        header = qsizetype(lines_.size());
-        insertLine(header, makeLine('[' + *encodedSection + ']', kCrLf));
+            head.push_back(makeLine(QByteArray(), kCrLf));
+        head.push_back(makeLine('[' + *encodedSection + ']', kCrLf));
+        header = qsizetype(lines_.size() + head.size()) - 1;
+        insertLines(qsizetype(lines_.size()), std::move(head));
     }
 
-    const qsizetype at = findKey(header, key);
-    if (at >= 0) {
-        Line &line = lines_[std::size_t(at)];
-        const qsizetype eq = line.text.indexOf('=');
-        line = makeLine(line.text.left(eq + 1) + *encodedValue, line.end);
-        return true;
-    }
-
+    const QHash<QString, qsizetype> existing = keyLines(header);
     qsizetype insertAt = header + 1;
     const qsizetype end = sectionEnd(header);
     for (qsizetype i = header + 1; i < end; ++i) {
         if (lines_[std::size_t(i)].kind == Kind::Key)
             insertAt = i + 1;
     }
-    insertLine(insertAt, makeLine(*encodedKey + '=' + *encodedValue, kCrLf));
+
+    std::vector<Line> added;
+    QHash<QString, std::size_t> addedIndex;
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        const QString folded = entries[e].first.toCaseFolded();
+        const auto &[key, value] = encoded[e];
+        if (const qsizetype at = existing.value(folded, -1); at >= 0) {
+            Line &line = lines_[std::size_t(at)];
+            line = makeLine(line.text.left(line.text.indexOf('=') + 1) + value, line.end);
+        } else if (const auto it = addedIndex.constFind(folded); it != addedIndex.cend()) {
+            added[*it] = makeLine(key + '=' + value, kCrLf);
+        } else {
+            addedIndex.insert(folded, added.size());
+            added.push_back(makeLine(key + '=' + value, kCrLf));
+        }
+    }
+    insertLines(insertAt, std::move(added));
     return true;
+}
+
+void ProfileDocument::insertLines(qsizetype at, std::vector<Line> lines)
+{
+    if (lines.empty())
+        return;
+    // Only the last line can lack its line end, and it no longer is the last.
+    if (at == qsizetype(lines_.size()) && !lines_.empty() && lines_.back().end.isEmpty())
+        lines_.back().end = kCrLf;
+    lines_.insert(lines_.begin() + at, std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
 }
 
 QByteArray ProfileDocument::toBytes() const

@@ -1,9 +1,12 @@
 #pragma once
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QString>
 #include <QStringView>
+#include <QStringList>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace vorna::project {
@@ -27,12 +30,18 @@ public:
 
     // nullopt when the section or the key is missing.
     std::optional<QString> value(QStringView section, QStringView key) const;
+    // The same for several keys of one section, in one pass over it.
+    std::vector<std::optional<QString>> values(QStringView section, const QStringList &keys) const;
 
     // Replaces the value in the key's own line; a missing key goes after the last key
     // line of its section, a missing section to the end of the file. False, with the
     // document unchanged, for a value that cannot be stored: a character outside
     // Windows-1250, or a line break or NUL that would split or cut the line.
     bool setValue(QStringView section, QStringView key, QStringView value);
+    // The same for several keys of one section, as if set one after the other; all or
+    // none are stored.
+    using Entry = std::pair<QString, QString>; // key, value
+    bool setValues(QStringView section, const std::vector<Entry> &entries);
 
     QByteArray toBytes() const;
 
@@ -42,7 +51,7 @@ private:
         QByteArray text; // without its line end
         QByteArray end;  // "\r\n", "\n", or empty for a last line without one
         Kind kind = Kind::Other;
-        QString name;     // section or key name, trimmed
+        QString name;     // section or key name, trimmed and case-folded
         QString rawValue; // a key line's text after the first "="
     };
 
@@ -51,8 +60,9 @@ private:
     qsizetype findSection(QStringView section) const;
     // One past the last line of the section whose header is at `header`.
     qsizetype sectionEnd(qsizetype header) const;
-    qsizetype findKey(qsizetype header, QStringView key) const;
-    void insertLine(qsizetype at, Line line);
+    // First line of each key of the section, by case-folded name.
+    QHash<QString, qsizetype> keyLines(qsizetype header) const;
+    void insertLines(qsizetype at, std::vector<Line> lines);
 
     std::vector<Line> lines_;
 };

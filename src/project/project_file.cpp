@@ -3,6 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringList>
+
+#include <span>
+#include <vector>
 
 #include "link/integer_field.h"
 #include "project/key_table.h"
@@ -23,6 +27,20 @@ bool mayReplace(const QFileInfo &info)
     return info.isFile() && info.isWritable() && (info.permissions() & writeBits);
 }
 
+// Calls fn with each run of keys of one section, in table order.
+template <typename Fn> void forEachSection(Fn fn)
+{
+    const std::span<const ProjectKey> keys = projectKeys();
+    std::size_t begin = 0;
+    while (begin < keys.size()) {
+        std::size_t end = begin + 1;
+        while (end < keys.size() && keys[end].section == keys[begin].section)
+            ++end;
+        fn(keys.subspan(begin, end - begin));
+        begin = end;
+    }
+}
+
 std::optional<QByteArray> readWhole(const QString &path)
 {
     QFile file(path);
@@ -39,28 +57,38 @@ std::optional<QByteArray> readWhole(const QString &path)
 ProjectValues readProject(const ProfileDocument &doc)
 {
     ProjectValues values;
-    for (const ProjectKey &k : projectKeys()) {
-        const std::optional<QString> v = doc.value(k.section, k.key);
-        if (k.kind == ProjectKey::Kind::Text) {
-            values.edits[std::size_t(k.control)] = v.value_or(k.defaultValue);
-        } else {
-            const auto number = v ? link::parseIntegerField(*v) : std::nullopt;
-            values.ticks[std::size_t(k.control)] = number.value_or(0) != 0;
+    forEachSection([&](std::span<const ProjectKey> keys) {
+        QStringList names;
+        for (const ProjectKey &k : keys)
+            names.append(k.key);
+        const auto found = doc.values(keys.front().section, names);
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const ProjectKey &k = keys[i];
+            if (k.kind == ProjectKey::Kind::Text) {
+                values.edits[std::size_t(k.control)] = found[i].value_or(k.defaultValue);
+            } else {
+                const auto number = found[i] ? link::parseIntegerField(*found[i]) : std::nullopt;
+                values.ticks[std::size_t(k.control)] = number.value_or(0) != 0;
+            }
         }
-    }
+    });
     return values;
 }
 
 bool writeProject(ProfileDocument &doc, const ProjectValues &values)
 {
-    for (const ProjectKey &k : projectKeys()) {
-        const QString &v = k.kind == ProjectKey::Kind::Text ? values.edits[std::size_t(k.control)]
-                           : values.ticks[std::size_t(k.control)] ? kTicked
-                                                                  : kClear;
-        if (!doc.setValue(k.section, k.key, v))
-            return false;
-    }
-    return true;
+    bool stored = true;
+    forEachSection([&](std::span<const ProjectKey> keys) {
+        std::vector<ProfileDocument::Entry> entries;
+        for (const ProjectKey &k : keys) {
+            const auto n = std::size_t(k.control);
+            entries.emplace_back(k.key, k.kind == ProjectKey::Kind::Text ? values.edits[n]
+                                        : values.ticks[n]                ? kTicked
+                                                                         : kClear);
+        }
+        stored = stored && doc.setValues(keys.front().section, entries);
+    });
+    return stored;
 }
 
 bool saveProject(const QString &path, const ProjectValues &values)

@@ -1,0 +1,75 @@
+// Feeds arbitrary bytes to the project file reader and checks what must hold for any
+// file: an untouched document gives back its bytes, every read value keeps to the
+// length limit, and a project stored into the document reads back as stored.
+// Names are compared inside Qt, out of the fuzzer's sight, so the input is also
+// spliced into a file that already holds every section.
+#include <cstddef>
+#include <cstdint>
+
+#include "project/key_table.h"
+#include "project/profile_document.h"
+#include "project/project_file.h"
+
+namespace {
+
+using vorna::project::ProfileDocument;
+using vorna::project::ProjectValues;
+
+void check(bool ok)
+{
+    if (!ok)
+        __builtin_trap();
+}
+
+// Texts that read back unchanged; ticks taken from the input so both values occur.
+ProjectValues projectFor(const std::uint8_t *data, std::size_t size)
+{
+    ProjectValues v;
+    for (int n = vorna::project::kFirstProjectEdit; n <= vorna::project::kLastProjectEdit; ++n)
+        v.edits[std::size_t(n)] = n % 5 == 0 ? QString() : QStringLiteral("Łódź %1 = [x]").arg(n);
+    for (int n = 1; n <= vorna::project::kGuardianBoxCount; ++n)
+        v.ticks[std::size_t(n)] = size > 0 && (data[std::size_t(n) % size] >> (n % 8) & 1);
+    return v;
+}
+
+constexpr char kEverySection[] = "; base\r\n[KARTY_SERWIS]\r\nSerwis1=1\r\n[karty_klucz]\r\n"
+                                 "[KARTY_OPIEKUN]\nOpiekun1 = \"x\"\n[KARTY_SZAFEK]\r\n[NUMERY_SZAFEK]\r\n"
+                                 "Szafka20='7'\r\n[CZASY]\r\nUzytkownik=5\r\n[OPIEKUN]\r\n"
+                                 "Opiekun1_01=1\r\nOpiekun7_20=$10";
+
+void checkFile(QByteArrayView bytes, const std::uint8_t *data, std::size_t size)
+{
+    ProfileDocument doc = ProfileDocument::parse(bytes);
+    check(doc.toBytes() == bytes);
+
+    const ProjectValues read = vorna::project::readProject(doc);
+    for (const QString &text : read.edits)
+        check(text.size() <= ProfileDocument::kMaxValueLength);
+
+    const ProjectValues stored = projectFor(data, size);
+    check(vorna::project::writeProject(doc, stored));
+    const QByteArray once = doc.toBytes();
+    check(vorna::project::readProject(ProfileDocument::parse(once)) == stored);
+
+    // Storing the same project again finds every key in place and changes nothing.
+    check(vorna::project::writeProject(doc, stored));
+    check(doc.toBytes() == once);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    checkFile(QByteArrayView(data, qsizetype(size)), data, size);
+
+    // The first two bytes pick where the rest goes into the file with every section.
+    if (size >= 2) {
+        const QByteArray base(kEverySection);
+        const auto at = qsizetype((data[0] | data[1] << 8) % (base.size() + 1));
+        QByteArray spliced = base.left(at);
+        spliced.append(reinterpret_cast<const char *>(data + 2), qsizetype(size - 2));
+        spliced.append(base.mid(at));
+        checkFile(spliced, data, size);
+    }
+    return 0;
+}
