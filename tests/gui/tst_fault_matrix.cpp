@@ -1,0 +1,242 @@
+// Every controller operation, clicked in the real window against the simulator on
+// a pty, under every fault the line can bring. Each case checks the frames sent,
+// the fields, the gauge, the status text and the port; the process must live on
+// (or, when the window is closed during the wait, end with exit code 0).
+#include <QCheckBox>
+#include <QProcess>
+#include <QtTest>
+
+#include "ops/texts.h"
+#include "support/form_rig.h"
+
+using namespace vorna;
+using vorna::test::FormRig;
+using sim::Fault;
+namespace texts = vorna::ops::texts;
+
+namespace {
+
+enum class FaultCase {
+    None, NoReply, DelayInside, DelayOutside, Truncated, Garbage, BadChecksum,
+    Vanish, SecondClick, ClosePort, CloseWindow,
+};
+
+const char *faultName(FaultCase f)
+{
+    static const char *names[] = {"good line", "no reply", "reply late, inside the limit",
+                                  "reply late, outside the limit", "truncated reply", "garbage",
+                                  "wrong reply checksum", "port vanishes", "second click during the wait",
+                                  "\"Zamknij port\" during the wait", "window closed during the wait"};
+    return names[int(f)];
+}
+
+struct OpSpec {
+    const char *name;
+    std::function<void(FormRig &)> click;
+    std::function<void(FormRig &)> prepare;   // makes a successful read change the fields
+    std::vector<int> codes;                    // command codes the operation may send
+    int framesOnSuccess;                       // -1: depends on timing (reader queries)
+    int faultFrame;                            // the frame the fault hits
+    QString doneText;
+    QString timeoutText;
+    int gauge;                                 // 0: none
+    int gaugeMax;
+    bool read;
+    bool waits = true;                         // the address write awaits no reply
+    int otherButton = 35;                      // a second operation to click during the wait
+};
+
+std::vector<OpSpec> operations()
+{
+    auto button = [](int n) { return [n](FormRig &r) { r.clickButton(n); }; };
+    auto nothing = [](FormRig &) {};
+    return {
+        {"open locker 5", [](FormRig &r) { r.click(r.form.speedButton(5)); }, nothing, {2}, 1, 0,
+         texts::openingLocker(5), texts::kWriteTimeout, 0, 0, false},
+        {"read card numbers", button(35),
+         [](FormRig &r) { r.sim->setBlock(0, std::vector<std::uint8_t>{0x12, 0x34, 0x56, 0x78, 0x9A, 0, 0, 5}); },
+         {5}, 32, 2, texts::kCardsRead, texts::kReadTimeout, 1, 32, true, true, 36},
+        {"write card numbers", button(34), nothing, {6}, 32, 2, texts::kCardsWritten, texts::kTransferTimeout, 1, 32, false},
+        {"reader capture", button(7),
+         [](FormRig &r) { r.sim->presentCard({0xAB, 0xCD, 0xEF, 0x01, 0x23}, 150); },
+         {2, 1}, -1, 1, texts::kCardCaptured, texts::kReaderTimeout, 0, 0, true},
+        {"read locker numbers", button(36),
+         [](FormRig &r) { r.sim->setBlock(0x100, std::vector<std::uint8_t>{1, 2, 3}); },
+         {5}, 20, 2, texts::kLockerNumbersRead, texts::kTransferTimeout, 2, 20, true},
+        {"write locker numbers", button(37), nothing, {6}, 20, 2, texts::kLockerNumbersWritten, texts::kTransferTimeout, 2, 20, false},
+        {"read guardians", button(44),
+         [](FormRig &r) { r.sim->setBlock(0x13C, std::vector<std::uint8_t>{0, 0, 1}); },
+         {5}, 7, 2, texts::kGuardiansRead, texts::kTransferTimeout, 3, 7, true},
+        {"write guardians", button(45), nothing, {6}, 7, 2, texts::kGuardiansWritten, texts::kTransferTimeout, 3, 7, false},
+        {"read opening times", button(40),
+         [](FormRig &r) { r.sim->setBlock(0x1FD, std::vector<std::uint8_t>{5, 6, 7}); },
+         {5}, 1, 0, texts::kTimesRead, texts::kReadTimeout, 0, 0, true},
+        {"write opening times", button(39), nothing, {6}, 1, 0, texts::kTimesWritten, texts::kWriteTimeout, 0, 0, false},
+        {"write device address", button(46), nothing, {6}, 1, 0, texts::kAddressSent, texts::kAddressSent, 0, 0, false, false},
+    };
+}
+
+bool applies(const OpSpec &op, FaultCase f)
+{
+    if (op.waits)
+        return true;
+    // Nothing waits for the address write's reply, so only what happens to the
+    // reply can be staged.
+    return f == FaultCase::None || f == FaultCase::NoReply || f == FaultCase::DelayInside ||
+           f == FaultCase::DelayOutside || f == FaultCase::Truncated || f == FaultCase::Garbage ||
+           f == FaultCase::BadChecksum;
+}
+
+QStringList snapshot(const app::TForm1 &form)
+{
+    QStringList s;
+    for (int n = 2; n <= 56; ++n)
+        s << form.edit(n)->text();
+    for (int n = 1; n <= 140; ++n)
+        s << (form.checkBox(n)->isChecked() ? "1" : "0");
+    return s;
+}
+
+void stage(FormRig &rig, const OpSpec &op, FaultCase f)
+{
+    const int k = op.faultFrame;
+    switch (f) {
+    case FaultCase::None: break;
+    case FaultCase::NoReply: rig.sim->addFault({Fault::NoReply, k, -1, 1}); break;
+    case FaultCase::DelayInside: rig.sim->addFault({Fault::Delay, k, 1, 40}); break;
+    case FaultCase::DelayOutside: rig.sim->addFault({Fault::Delay, k, 1, 1500}); break;
+    case FaultCase::Truncated: rig.sim->addFault({Fault::Truncate, k, 1, 5}); break;
+    case FaultCase::Garbage: rig.sim->addFault({Fault::Garbage, k, 1, 4}); break;
+    case FaultCase::BadChecksum: rig.sim->addFault({Fault::BadChecksum, 0, -1, 0}); break;
+    case FaultCase::Vanish: rig.sim->addFault({Fault::Vanish, k, 1, 0}); break;
+    case FaultCase::SecondClick:
+        rig.sim->addFault({Fault::Delay, k, 1, 60});
+        rig.whenFrames(std::size_t(k + 1), [&rig, op] { rig.clickButton(op.otherButton); });
+        break;
+    case FaultCase::ClosePort:
+        rig.sim->addFault({Fault::Delay, k, 1, 300});
+        rig.whenFrames(std::size_t(k + 1), [&rig] { rig.clickButton(38); });
+        break;
+    case FaultCase::CloseWindow:
+        rig.sim->addFault({Fault::Delay, k, 1, 2000});
+        rig.whenFrames(std::size_t(k + 1), [&rig] { rig.form.close(); });
+        break;
+    }
+}
+
+// Child process: one operation, the window closed while it waits.
+int closeWindowChild(int argc, char **argv, int opIndex)
+{
+    QApplication app(argc, argv);
+    const OpSpec op = operations().at(std::size_t(opIndex));
+    FormRig rig;
+    if (!rig.openPort())
+        return 3;
+    op.prepare(rig);
+    stage(rig, op, FaultCase::CloseWindow);
+    QTimer::singleShot(0, &rig.form, [&] { op.click(rig); });
+    return app.exec();
+}
+
+} // namespace
+
+class FaultMatrix : public QObject {
+    Q_OBJECT
+private slots:
+    void operation_data();
+    void operation();
+};
+
+void FaultMatrix::operation_data()
+{
+    QTest::addColumn<int>("op");
+    QTest::addColumn<int>("fault");
+    const auto ops = operations();
+    for (int o = 0; o < int(ops.size()); ++o)
+        for (int f = 0; f <= int(FaultCase::CloseWindow); ++f)
+            if (applies(ops[std::size_t(o)], FaultCase(f)))
+                QTest::addRow("%s | %s", ops[std::size_t(o)].name, faultName(FaultCase(f))) << o << f;
+}
+
+void FaultMatrix::operation()
+{
+    QFETCH(int, op);
+    QFETCH(int, fault);
+    const OpSpec spec = operations().at(std::size_t(op));
+    const auto f = FaultCase(fault);
+
+    if (f == FaultCase::CloseWindow) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {"--close-window-child", QString::number(op)});
+        QVERIFY(child.waitForFinished(30000));
+        const QByteArray out = child.readAll();
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit, out.constData());
+        QVERIFY2(child.exitCode() == 0, out.constData());
+        QVERIFY2(!out.contains("Sanitizer") && !out.contains("runtime error"), out.constData());
+        return;
+    }
+
+    FormRig rig;
+    QVERIFY(rig.openPort());
+    spec.prepare(rig);
+    const QStringList before = snapshot(rig.form);
+    stage(rig, spec, f);
+    spec.click(rig);
+
+    const bool succeeds = f == FaultCase::None || f == FaultCase::DelayInside ||
+                          f == FaultCase::BadChecksum || f == FaultCase::SecondClick || !spec.waits;
+    const bool portCloses = f == FaultCase::Vanish || f == FaultCase::ClosePort;
+    const int k = spec.faultFrame;
+
+    // Status text.
+    if (succeeds)
+        QCOMPARE(rig.status(), spec.doneText);
+    else if (f == FaultCase::ClosePort)
+        QCOMPARE(rig.status(), texts::kPortClosed);
+    else
+        QCOMPARE(rig.status(), spec.timeoutText);
+
+    // Fields: a read fills them only when it succeeds; nothing else changes them.
+    const QStringList after = snapshot(rig.form);
+    if (succeeds && spec.read)
+        QVERIFY(after != before);
+    else
+        QCOMPARE(after, before);
+
+    // Gauge: the frames done before the failure, or its maximum.
+    if (spec.gauge)
+        QCOMPARE(rig.form.gauge(spec.gauge)->progress(), succeeds ? spec.gaugeMax : k);
+
+    // Port and controls.
+    QCOMPARE(rig.form.port().isOpen(), !portCloses);
+    QCOMPARE(rig.form.button(1)->isEnabled(), portCloses);
+    QVERIFY(!rig.form.exchange().busy());
+
+    // Frames: only the operation's own commands, to the window's address, and
+    // none after the one that failed.
+    rig.sim->waitForFrames(1, 1000);
+    const auto frames = rig.sim->frames();
+    for (const auto &fr : frames) {
+        QVERIFY(fr.bytes.size() >= 10);
+        QVERIFY(std::find(spec.codes.begin(), spec.codes.end(), fr.bytes[1]) != spec.codes.end());
+        QCOMPARE(int(fr.bytes[0]), spec.waits ? 1 : 0);
+    }
+    if (succeeds && spec.framesOnSuccess > 0)
+        QCOMPARE(int(frames.size()), spec.framesOnSuccess);
+    else if (!succeeds && f != FaultCase::Vanish)
+        QCOMPARE(int(frames.size()), k + 1);
+    else if (f == FaultCase::Vanish)
+        QVERIFY(int(frames.size()) <= k + 1);
+}
+
+int main(int argc, char **argv)
+{
+    if (argc > 2 && QByteArray(argv[1]) == "--close-window-child")
+        return closeWindowChild(argc, argv, QByteArray(argv[2]).toInt());
+    QApplication app(argc, argv);
+    FaultMatrix test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_fault_matrix.moc"
