@@ -1,0 +1,286 @@
+#include "cli/arguments.h"
+
+#include <algorithm>
+
+#include "link/integer_field.h"
+#include "ops/card_numbers.h"
+
+#ifndef VORNA_VERSION
+#define VORNA_VERSION "0"
+#endif
+
+namespace vorna::cli {
+
+namespace {
+
+struct CommandSpec {
+    Command command;
+    const char *name;
+    const char *argument;   // what the one positional argument is; null: none
+};
+
+const CommandSpec kCommands[] = {
+    {Command::Read, "read", "nazwy pliku projektu"},
+    {Command::Write, "write", "nazwy pliku projektu"},
+    {Command::Verify, "verify", "nazwy pliku projektu"},
+    {Command::OpenLocker, "open-locker", "numeru szafki 1-20"},
+    {Command::SetAddress, "set-address", "nowego adresu 0-255"},
+    {Command::Scan, "scan", nullptr},
+};
+
+const struct {
+    const char *name;
+    int index;
+} kCardTypes[] = {{"unique", ops::Unique}, {"mifare4b", ops::Mifare4B}, {"mifare7b", ops::Mifare7B}};
+
+// Options that only make sense with some commands; anywhere else they are a mistake
+// worth stopping for (a --verify that silently did nothing would be worse).
+struct Scope {
+    const char *option;
+    std::initializer_list<Command> commands;
+};
+const Scope kScopes[] = {
+    {"--card-type", {Command::Read, Command::Write, Command::Verify}},
+    {"--verify", {Command::Write}},
+    {"--time", {Command::OpenLocker}},
+    {"--scan-range", {Command::Scan}},
+};
+
+bool takesValue(QStringView option)
+{
+    for (const char *o : {"--port", "--address", "--card-type", "--time", "--scan-range"})
+        if (option == QLatin1StringView(o))
+            return true;
+    return false;
+}
+
+bool isFlag(QStringView option)
+{
+    for (const char *o : {"--trace", "--verify", "--help", "-h", "--version"})
+        if (option == QLatin1StringView(o))
+            return true;
+    return false;
+}
+
+std::optional<int> plainNumber(QStringView text)
+{
+    if (text.isEmpty() || text.size() > 3)
+        return std::nullopt;
+    int value = 0;
+    for (QChar c : text) {
+        if (!c.isDigit() || c.unicode() > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return value;
+}
+
+ParsedArguments failed(const QString &error) { return {std::nullopt, error}; }
+
+} // namespace
+
+QString commandName(Command command)
+{
+    for (const CommandSpec &c : kCommands)
+        if (c.command == command)
+            return QString::fromLatin1(c.name);
+    return {};
+}
+
+ParsedArguments parseArguments(const QStringList &args)
+{
+    Arguments a;
+    QStringList positionals;
+    QStringList given;   // options seen, for the scope check
+    std::optional<QString> port, address, cardType, time, scanRange;
+    QString error;   // the first mistake; --help and --version still win over it
+    bool optionsEnded = false;
+
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (optionsEnded || !arg.startsWith(u'-') || arg.size() == 1) {
+            positionals << arg;
+            continue;
+        }
+        if (arg == u"--") {
+            optionsEnded = true;
+            continue;
+        }
+        QString name = arg;
+        std::optional<QString> value;
+        if (const qsizetype eq = arg.indexOf(u'='); arg.startsWith(u"--") && eq > 2) {
+            name = arg.left(eq);
+            value = arg.mid(eq + 1);
+        }
+        if (isFlag(name)) {
+            if (value && error.isEmpty())
+                error = QStringLiteral("opcja %1 nie przyjmuje wartości").arg(name);
+            if (name == u"--help" || name == u"-h")
+                a.help = true;
+            else if (name == u"--version")
+                a.version = true;
+            else if (name == u"--trace")
+                a.trace = true;
+            else
+                a.verify = true;
+        } else if (takesValue(name)) {
+            if (!value) {
+                if (i + 1 >= args.size()) {
+                    if (error.isEmpty())
+                        error = QStringLiteral("opcja %1 wymaga wartości").arg(name);
+                    break;
+                }
+                value = args[++i];
+            }
+            if (name == u"--port")
+                port = value;
+            else if (name == u"--address")
+                address = value;
+            else if (name == u"--card-type")
+                cardType = value;
+            else if (name == u"--time")
+                time = value;
+            else
+                scanRange = value;
+        } else {
+            if (error.isEmpty())
+                error = QStringLiteral("nieznana opcja '%1'").arg(arg);
+            continue;
+        }
+        given << name;
+    }
+    if (a.help || a.version)
+        return {a, {}};
+    if (!error.isEmpty())
+        return failed(error);
+
+    if (positionals.isEmpty())
+        return failed(QStringLiteral("brak polecenia"));
+    const CommandSpec *spec = nullptr;
+    for (const CommandSpec &c : kCommands)
+        if (positionals.front() == QLatin1StringView(c.name))
+            spec = &c;
+    if (!spec)
+        return failed(QStringLiteral("nieznane polecenie '%1'").arg(positionals.front()));
+    a.command = spec->command;
+    const qsizetype wanted = spec->argument ? 2 : 1;
+    if (positionals.size() < wanted)
+        return failed(QStringLiteral("polecenie %1 wymaga %2").arg(spec->name, spec->argument));
+    if (positionals.size() > wanted)
+        return failed(QStringLiteral("nadmiarowy argument '%1'").arg(positionals[wanted]));
+
+    for (const Scope &s : kScopes) {
+        if (!given.contains(QLatin1StringView(s.option)))
+            continue;
+        if (std::find(s.commands.begin(), s.commands.end(), a.command) == s.commands.end())
+            return failed(QStringLiteral("opcja %1 nie dotyczy polecenia %2").arg(s.option, spec->name));
+    }
+
+    if (!port)
+        return failed(QStringLiteral("brak opcji --port"));
+    a.port = *port;
+
+    if (address) {
+        if (!link::byteField(*address))
+            return failed(QStringLiteral("niewłaściwy adres urządzenia '%1' (0-255)").arg(*address));
+        a.address = *address;
+    }
+    if (cardType) {
+        bool known = false;
+        for (const auto &t : kCardTypes) {
+            if (cardType->compare(QLatin1StringView(t.name), Qt::CaseInsensitive) == 0) {
+                a.cardType = t.index;
+                known = true;
+            }
+        }
+        if (!known)
+            return failed(QStringLiteral("nieznany typ karty '%1' (unique, mifare4b, mifare7b)").arg(*cardType));
+    }
+    if (time) {
+        if (!link::byteField(*time))
+            return failed(QStringLiteral("niewłaściwy czas otwarcia '%1' (0-255)").arg(*time));
+        a.time = *time;
+    }
+
+    const QString operand = wanted == 2 ? positionals[1] : QString();
+    switch (a.command) {
+    case Command::Read:
+    case Command::Write:
+    case Command::Verify:
+        if (operand.isEmpty())
+            return failed(QStringLiteral("pusta nazwa pliku projektu"));
+        a.file = operand;
+        break;
+    case Command::OpenLocker: {
+        const auto n = link::parseIntegerField(operand);
+        if (!n || *n < 1 || *n > 20)
+            return failed(QStringLiteral("niewłaściwy numer szafki '%1' (1-20)").arg(operand));
+        a.locker = *n;
+        break;
+    }
+    case Command::SetAddress:
+        if (!link::byteField(operand))
+            return failed(QStringLiteral("niewłaściwy nowy adres '%1' (0-255)").arg(operand));
+        a.newAddress = operand;
+        break;
+    case Command::Scan:
+        if (scanRange) {
+            const QStringView range(*scanRange);
+            const qsizetype dash = range.indexOf(u'-');
+            const auto first = plainNumber(dash < 0 ? range : range.left(dash));
+            const auto last = dash < 0 ? first : plainNumber(range.mid(dash + 1));
+            if (!first || !last || *first < 1 || *last > 255 || *first > *last)
+                return failed(
+                    QStringLiteral("niewłaściwy zakres adresów '%1' (np. 1-5, w granicach 1-255)").arg(*scanRange));
+            a.scanFirst = *first;
+            a.scanLast = *last;
+        }
+        break;
+    }
+    return {a, {}};
+}
+
+QString helpText()
+{
+    return QStringLiteral(
+        "Użycie / Usage: vorna-cli --port PORT [opcje] POLECENIE\n"
+        "\n"
+        "Polecenia / Commands:\n"
+        "  read PLIK.vrp          odczytuje ze sterownika karty, numery szafek, czasy otwarcia\n"
+        "                         i karty opiekuna do pliku projektu\n"
+        "                         / reads everything from the controller into a project file\n"
+        "  write PLIK.vrp         zapisuje to wszystko z pliku projektu do sterownika\n"
+        "                         / writes everything from a project file to the controller\n"
+        "  verify PLIK.vrp        odczytuje wszystko i porównuje z plikiem, pole po polu\n"
+        "                         / reads everything back and compares it with the file\n"
+        "  open-locker N          otwiera szafkę N (1-20) / opens locker N\n"
+        "  set-address NOWY       wysyła nowy adres urządzenia (0-255) na adres 0\n"
+        "                         / sends a new device address to bus address 0\n"
+        "  scan                   szuka sterowników na adresach 1-255 i wypisuje te, które\n"
+        "                         odpowiedziały / lists the bus addresses that answer\n"
+        "\n"
+        "Opcje / Options:\n"
+        "  --port PORT            port szeregowy, np. COM2, ttyUSB0, /dev/ttyUSB0 (wymagany)\n"
+        "  --address N            adres urządzenia 0-255 (domyślnie 1); scan i set-address\n"
+        "                         go nie używają / device address; unused by scan and set-address\n"
+        "  --card-type TYP        unique (domyślny), mifare4b, mifare7b: read, write, verify\n"
+        "  --verify               write: po zapisie odczytuje wszystko i porównuje\n"
+        "                         / read back and compare after the write\n"
+        "  --time T               open-locker: czas otwarcia w 0,1 s, 0-255 (domyślnie 100)\n"
+        "  --scan-range A-B       scan: tylko adresy A do B (domyślnie 1-255)\n"
+        "  --trace                każda ramka wysłana i odebrana, szesnastkowo, na stderr\n"
+        "                         / every frame sent and received, in hex, on stderr\n"
+        "  -h, --help             ten tekst / this text\n"
+        "  --version              wersja / version\n"
+        "\n"
+        "Kody wyjścia / Exit codes:\n"
+        "  0 wykonano / done            1 inny błąd / other failure\n"
+        "  2 błędne wywołanie / usage   3 port się nie otwiera / port cannot be opened\n"
+        "  4 sterownik nie odpowiada / controller does not answer\n"
+        "  5 błędny plik projektu lub pole / invalid project file or field\n"
+        "  6 sterownik różni się od pliku / verify found differences\n");
+}
+
+QString versionText() { return QStringLiteral("vorna-cli " VORNA_VERSION "\n"); }
+
+} // namespace vorna::cli

@@ -1,0 +1,43 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace vorna::cli {
+
+enum class Command { Read, Write, Verify, OpenLocker, SetAddress, Scan };
+
+// The command line after parsing: every value already checked, so a command can
+// run without judging its input again.
+struct Arguments {
+    bool help = false;
+    bool version = false;
+
+    Command command = Command::Read;
+    QString port;                           // as typed; trimmed and mapped when opened
+    QString address = QStringLiteral("1");  // device address text, 0-255
+    int cardType = 0;                       // selector index: 0 Unique, 1 MiFare 4B, 2 MiFare 7B
+    bool trace = false;
+
+    QString file;                           // read, write, verify
+    bool verify = false;                    // write: read everything back afterwards
+    int locker = 0;                         // open-locker: position 1-20
+    QString time = QStringLiteral("100");   // open-locker: tenths of a second, 0-255
+    QString newAddress;                     // set-address: 0-255
+    int scanFirst = 1;                      // scan: bus addresses scanFirst..scanLast
+    int scanLast = 255;
+};
+
+struct ParsedArguments {
+    std::optional<Arguments> arguments;
+    QString error;   // why parsing failed, one line, when `arguments` is empty
+};
+
+// `args` without the program's own name.
+ParsedArguments parseArguments(const QStringList &args);
+
+QString commandName(Command command);
+QString helpText();
+QString versionText();
+
+} // namespace vorna::cli

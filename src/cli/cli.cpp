@@ -1,0 +1,57 @@
+#include "cli/cli.h"
+
+#include <QFileDevice>
+#include <unistd.h>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/exit_codes.h"
+
+namespace vorna::cli {
+
+namespace {
+
+bool writesToTerminal(const QTextStream &stream)
+{
+    const auto *file = qobject_cast<const QFileDevice *>(stream.device());
+    return file && file->handle() >= 0 && ::isatty(file->handle()) == 1;
+}
+
+} // namespace
+
+int runCli(QStringList args, QTextStream &out, QTextStream &err)
+{
+    Console console(out, err, writesToTerminal(err));
+    const ParsedArguments parsed = parseArguments(args);
+    if (!parsed.arguments) {
+        console.error(parsed.error + QStringLiteral("; zobacz vorna-cli --help"));
+        return kExitUsage;
+    }
+    const Arguments &a = *parsed.arguments;
+    if (a.help) {
+        out << helpText();
+        return kExitOk;
+    }
+    if (a.version) {
+        out << versionText();
+        return kExitOk;
+    }
+    switch (a.command) {
+    case Command::Read:
+        return runRead(a, console);
+    case Command::Write:
+        return runWrite(a, console);
+    case Command::Verify:
+        return runVerify(a, console);
+    case Command::OpenLocker:
+        return runOpenLocker(a, console);
+    case Command::SetAddress:
+        return runSetAddress(a, console);
+    case Command::Scan:
+        return runScan(a, console);
+    }
+    return kExitFailed;
+}
+
+} // namespace vorna::cli

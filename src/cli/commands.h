@@ -1,0 +1,20 @@
+#pragma once
+#include "cli/arguments.h"
+#include "cli/console.h"
+
+namespace vorna::cli {
+
+// Each command of the program; the result is the exit code (exit_codes.h), and every
+// failure has been reported on stderr in one line.
+
+// Project files: read FILE, write FILE [--verify], verify FILE.
+int runRead(const Arguments &args, Console &console);
+int runWrite(const Arguments &args, Console &console);
+int runVerify(const Arguments &args, Console &console);
+
+// Single actions: open-locker N, set-address NEW, scan.
+int runOpenLocker(const Arguments &args, Console &console);
+int runSetAddress(const Arguments &args, Console &console);
+int runScan(const Arguments &args, Console &console);
+
+} // namespace vorna::cli

@@ -1,0 +1,78 @@
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/session.h"
+#include "link/commands.h"
+#include "link/frame.h"
+#include "ops/device_address.h"
+#include "ops/locker_opening.h"
+#include "ops/texts.h"
+
+namespace vorna::cli {
+
+namespace {
+
+// A controller answers a read of its opening times within a few milliseconds; a
+// silent address must not cost the half second of the block transfers' wait.
+constexpr int kScanPolls = 30;
+
+} // namespace
+
+int runOpenLocker(const Arguments &args, Console &console)
+{
+    Session session(console, args.address, args.trace);
+    if (!session.open(args.port))
+        return kExitPortFailed;
+    return session.fail(ops::OpenLocker(session.env(), args.locker - 1, args.time));
+}
+
+int runSetAddress(const Arguments &args, Console &console)
+{
+    Session session(console, args.address, args.trace);
+    if (!session.open(args.port))
+        return kExitPortFailed;
+    return session.fail(ops::writeDeviceAddress(session.env(), args.newAddress));
+}
+
+int runScan(const Arguments &args, Console &console)
+{
+    Session session(console, args.address, args.trace);
+    if (!session.open(args.port))
+        return kExitPortFailed;
+    link::Command probe = link::commands::ReadTimes;
+    probe.pollLimit = kScanPolls;
+    probe.acceptLimit = kScanPolls;
+
+    console.status(QStringLiteral("Szukanie sterowników na adresach %1-%2 ...")
+                       .arg(QString::number(args.scanFirst), QString::number(args.scanLast)));
+    const QString label = QStringLiteral("Adresy");
+    const int total = args.scanLast - args.scanFirst + 1;
+    link::Exchange &x = session.exchange();
+    std::vector<int> found;
+    {
+        link::Exchange::Busy busy(x);
+        for (int address = args.scanFirst; address <= args.scanLast; ++address) {
+            console.progress(label, address - args.scanFirst, total);
+            const auto frame = link::buildFrame(std::uint8_t(address), probe, 0);
+            if (x.run(probe, frame) == link::WaitResult::Accepted)
+                found.push_back(address);
+            if (x.portLost()) {
+                console.error(ops::texts::kPortLost);
+                return kExitNoAnswer;
+            }
+        }
+        console.progress(label, total, total);
+    }
+    for (int address : found)
+        console.result(QString::number(address));
+    if (found.empty()) {
+        console.error(QStringLiteral("żaden sterownik nie odpowiedział na adresach %1-%2")
+                          .arg(QString::number(args.scanFirst), QString::number(args.scanLast)));
+        return kExitNoAnswer;
+    }
+    console.status(QStringLiteral("Znalezione sterowniki: %1").arg(QString::number(found.size())));
+    return kExitOk;
+}
+
+} // namespace vorna::cli

@@ -1,0 +1,95 @@
+#include <optional>
+
+#include "cli/commands.h"
+#include "cli/controller_transfer.h"
+#include "cli/exit_codes.h"
+#include "cli/project_fields.h"
+#include "cli/session.h"
+#include "cli/verify.h"
+#include "ops/texts.h"
+
+namespace vorna::cli {
+
+namespace {
+
+// The project file read and every field checked, before the port is even opened:
+// a write never stops halfway over a field the controller cannot take.
+std::optional<project::ProjectValues> loadChecked(const Arguments &args, Console &console)
+{
+    const auto values = project::loadProject(args.file);
+    if (!values) {
+        console.error(QStringLiteral("nie można odczytać pliku projektu '%1'").arg(args.file));
+        return std::nullopt;
+    }
+    const QStringList problems = checkProject(*values, args.cardType);
+    if (!problems.isEmpty()) {
+        QString message = problems.front();
+        if (problems.size() > 1)
+            message += QStringLiteral(" (błędnych pól razem: %1)").arg(problems.size());
+        console.error(message);
+        return std::nullopt;
+    }
+    return values;
+}
+
+// Reads everything back and lists every field that differs.
+int verifyAgainst(Session &session, const project::ProjectValues &values, const Arguments &args, Console &console)
+{
+    ControllerState state;
+    if (const auto o = readController(session, args.cardType, state); o != ops::Outcome::Done)
+        return session.fail(o);
+    const auto differences = compareWithController(values, state, args.cardType);
+    if (differences.empty()) {
+        console.status(QStringLiteral("Sterownik zgodny z plikiem projektu ..."));
+        return kExitOk;
+    }
+    for (const Difference &d : differences)
+        console.note(describe(d));
+    console.error(QStringLiteral("sterownik nie zgadza się z plikiem '%1' (różnych pól: %2)")
+                      .arg(args.file, QString::number(differences.size())));
+    return kExitMismatch;
+}
+
+} // namespace
+
+int runRead(const Arguments &args, Console &console)
+{
+    Session session(console, args.address, args.trace);
+    if (!session.open(args.port))
+        return kExitPortFailed;
+    ControllerState state;
+    if (const auto o = readController(session, args.cardType, state); o != ops::Outcome::Done)
+        return session.fail(o);
+    if (!project::saveProject(args.file, state.values)) {
+        console.error(QStringLiteral("nie można zapisać pliku projektu '%1'").arg(args.file));
+        return kExitBadProject;
+    }
+    console.status(ops::texts::kProjectSaved);
+    return kExitOk;
+}
+
+int runWrite(const Arguments &args, Console &console)
+{
+    const auto values = loadChecked(args, console);
+    if (!values)
+        return kExitBadProject;
+    Session session(console, args.address, args.trace);
+    if (!session.open(args.port))
+        return kExitPortFailed;
+    if (const auto o = writeController(session, *values, args.cardType); o != ops::Outcome::Done)
+        return session.fail(o);
+    return args.verify ? verifyAgainst(session, *values, args, console) : kExitOk;
+}
+
+int runVerify(const Arguments &args, Console &console)
+{
+    const auto values = loadChecked(args, console);
+    if (!values)
+        return kExitBadProject;
+    Session session(console, args.address, args.trace);
+    if (!session.open(args.port))
+        return kExitPortFailed;
+    return verifyAgainst(session, *values, args, console);
+}
+
+} // namespace vorna::cli

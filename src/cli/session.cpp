@@ -1,0 +1,81 @@
+#include "cli/session.h"
+
+#include <QCoreApplication>
+
+#include "cli/exit_codes.h"
+#include "link/port_name.h"
+#include "ops/texts.h"
+
+namespace vorna::cli {
+
+Session::Session(Console &console, QString addressText, bool trace)
+    : console_(console), address_(std::move(addressText))
+{
+    if (trace)
+        tracer_ = std::make_unique<TracingPort>(port_, [this](const QString &line) { console_.note(line); });
+    x_.setMessagePump([] { QCoreApplication::processEvents(); });
+}
+
+Session::~Session()
+{
+    x_.setPort(nullptr);
+    port_.close();
+}
+
+bool Session::open(const QString &typedName)
+{
+    const QString device = link::portDevicePath(link::trimPortName(typedName));
+    if (!port_.open(device)) {
+        const QString why = device.isEmpty() ? QStringLiteral("pusta nazwa portu")
+                            : port_.openErrorText().isEmpty()
+                                ? device
+                                : QStringLiteral("%1: %2").arg(device, port_.openErrorText());
+        console_.error(QStringLiteral("%1 (%2)").arg(ops::texts::kPortOpenFailed, why));
+        return false;
+    }
+    x_.setPort(tracer_ ? static_cast<link::SerialPort *>(tracer_.get()) : &port_);
+    return true;
+}
+
+ops::Env Session::env(const QString &label, int total)
+{
+    ops::Env e{x_, [this] { return address_; }, [this](const QString &text) {
+                   lastStatus_ = text;
+                   console_.status(text);
+               }};
+    if (total > 0)
+        e.progress = [this, label, total](int done) { console_.progress(label, done, total); };
+    return e;
+}
+
+int Session::fail(ops::Outcome outcome)
+{
+    using ops::Outcome;
+    switch (outcome) {
+    case Outcome::Done:
+        return kExitOk;
+    case Outcome::TimedOut:
+        if (x_.portLost() || !port_.isOpen())
+            console_.error(QStringLiteral("%1: %2").arg(ops::texts::kPortLost, lastStatus_));
+        else
+            console_.error(QStringLiteral("sterownik pod adresem %1 nie odpowiada: %2").arg(address_, lastStatus_));
+        return kExitNoAnswer;
+    case Outcome::NoPort:
+        console_.error(ops::texts::kPortNotOpen);
+        return kExitPortFailed;
+    case Outcome::BadAddress:
+        console_.error(lastStatus_);
+        return kExitUsage;
+    case Outcome::InvalidInput:
+        console_.error(lastStatus_);
+        return kExitBadProject;
+    case Outcome::Busy:
+    case Outcome::BadReply:
+    case Outcome::Cancelled:
+        break;
+    }
+    console_.error(lastStatus_.isEmpty() ? QStringLiteral("operacja nie została wykonana") : lastStatus_);
+    return kExitFailed;
+}
+
+} // namespace vorna::cli

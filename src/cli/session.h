@@ -1,0 +1,44 @@
+#pragma once
+#include <QString>
+#include <memory>
+
+#include "cli/console.h"
+#include "cli/tracing_port.h"
+#include "link/exchange.h"
+#include "link/qt_serial_port.h"
+#include "ops/operation.h"
+
+namespace vorna::cli {
+
+// One run's link to the controller: the port named by --port (traced with --trace),
+// the exchange over it, and the surroundings the operations report through.
+class Session {
+public:
+    Session(Console &console, QString addressText, bool trace);
+    ~Session();
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+
+    // Opens the port by the window's name rules; says why on stderr when it cannot.
+    bool open(const QString &typedName);
+
+    link::Exchange &exchange() { return x_; }
+    const QString &addressText() const { return address_; }
+
+    // Status texts go to the console; the progress callback draws the line `label`
+    // out of `total` (no line when total is 0).
+    ops::Env env(const QString &label = {}, int total = 0);
+
+    // Reports an operation that did not end in Done and gives the exit code for it.
+    int fail(ops::Outcome outcome);
+
+private:
+    Console &console_;
+    const QString address_;
+    link::QtSerialPort port_;
+    std::unique_ptr<TracingPort> tracer_;
+    link::Exchange x_;
+    QString lastStatus_;
+};
+
+} // namespace vorna::cli

@@ -1,0 +1,36 @@
+#include "cli/tracing_port.h"
+
+#include <QTime>
+
+namespace vorna::cli {
+
+TracingPort::TracingPort(link::SerialPort &inner, Sink sink, Timestamp timestamp)
+    : inner_(inner), sink_(std::move(sink)), timestamp_(std::move(timestamp))
+{
+}
+
+QString TracingPort::wallClock() { return QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")); }
+
+void TracingPort::write(std::span<const std::uint8_t> bytes)
+{
+    trace("TX", bytes);
+    inner_.write(bytes);
+}
+
+int TracingPort::read(std::span<std::uint8_t> into)
+{
+    const int n = inner_.read(into);
+    if (n > 0)
+        trace("RX", into.first(std::size_t(n)));
+    return n;
+}
+
+void TracingPort::trace(const char *direction, std::span<const std::uint8_t> bytes)
+{
+    QString line = timestamp_() + u' ' + QLatin1StringView(direction);
+    for (std::uint8_t b : bytes)
+        line += QStringLiteral(" %1").arg(b, 2, 16, QChar(u'0')).toUpper();
+    sink_(line);
+}
+
+} // namespace vorna::cli

@@ -1,0 +1,28 @@
+#pragma once
+#include <QString>
+#include <vector>
+
+#include "cli/controller_transfer.h"
+
+namespace vorna::cli {
+
+// One field in which the controller does not hold what the project file says.
+struct Difference {
+    QString key;        // "SECTION/Key"
+    QString expected;   // what a write of the file puts there, as read back would show it
+    QString actual;     // what the controller holds
+
+    bool operator==(const Difference &) const = default;
+};
+
+// Compares by what goes over the line, not by text: a card by its record (the file's
+// text converted by the card type), an LED number by its three digits ("1000" is
+// 100), a time by its value ("0x10" is 16), a guardian tick as such. The file's
+// fields must have passed checkProject.
+std::vector<Difference> compareWithController(const project::ProjectValues &file, const ControllerState &controller,
+                                              int cardType);
+
+// "KARTY_SZAFEK/Szafka7: oczekiwano 0123456789, sterownik ma FFFFFFFFFF"
+QString describe(const Difference &difference);
+
+} // namespace vorna::cli
