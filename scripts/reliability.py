@@ -1,0 +1,141 @@
+#!/usr/bin/env python3
+"""Writes or checks docs/RELIABILITY.md from the fault matrix and the fuzz runs.
+
+  scripts/reliability.py --build build-test [--asan build-asan] --write
+  scripts/reliability.py --build build-test --check        (CI: the document must match the tests)
+  scripts/reliability.py --fuzz-logs build-fuzz --write    (also records the fuzz figures)
+"""
+import argparse
+import os
+import re
+import subprocess
+import sys
+
+DOC = os.path.join(os.path.dirname(__file__), "..", "docs", "RELIABILITY.md")
+BEGIN, END = "<!-- matrix:begin -->", "<!-- matrix:end -->"
+FUZZ_BEGIN, FUZZ_END = "<!-- fuzz:begin -->", "<!-- fuzz:end -->"
+
+FAULTS = [
+    ("good line", "closing text; a read fills its fields; gauge at its maximum"),
+    ("no reply", "the operation's time-out text; fields kept; gauge at the failed frame; no later frame"),
+    ("reply late, inside the limit", "as on a good line"),
+    ("reply late, outside the limit", "time-out text; fields kept; no later frame"),
+    ("truncated reply", "time-out text; fields kept; no later frame"),
+    ("garbage", "time-out text (too few bytes); fields kept"),
+    ("wrong reply checksum", "as on a good line: reply checksums are not examined"),
+    ("port vanishes", "time-out text; fields kept; port closed, controls in their closed states"),
+    ("second click during the wait", "second operation refused, nothing of it sent; the first ends as on a good line"),
+    ("\"Zamknij port\" during the wait", "\"Port zamknięty\"; fields kept; port closed"),
+    ("window closed during the wait", "program ends with exit code 0, no sanitizer report"),
+]
+
+
+def run(cmd, env=None):
+    e = dict(os.environ, QT_QPA_PLATFORM="offscreen", ASAN_OPTIONS="detect_leaks=0")
+    if env:
+        e.update(env)
+    return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, env=e)
+
+
+def matrix(build):
+    exe = os.path.join(build, "tests", "tst_fault_matrix")
+    out = run([exe]).stdout
+    results = {}
+    for m in re.finditer(r"^(PASS|FAIL!)\s*: FaultMatrix::operation\((.*) \| (.*)\)", out, re.M):
+        results[(m.group(2), m.group(3))] = m.group(1) == "PASS" and results.get((m.group(2), m.group(3)), True)
+    if not results:
+        sys.exit("no fault-matrix results from " + exe + "\n" + out[-2000:])
+    return results
+
+
+def acceptance(build):
+    exe = os.path.join(build, "tests", "ops_tests")
+    out = run([exe, "--gtest_filter=AcceptanceLimit.*"]).stdout
+    m = re.search(r"\[  PASSED  \] (\d+) test", out)
+    failed = "FAILED" in out
+    return (int(m.group(1)) if m else 0), failed
+
+
+def render(results, asan_results, accept):
+    ops = []
+    for op, _ in results:
+        if op not in ops:
+            ops.append(op)
+    lines = [BEGIN, "", "| operation | " + " | ".join(f for f, _ in FAULTS) + " |",
+             "|---|" + "---|" * len(FAULTS)]
+    cases = passed = 0
+    for op in ops:
+        cells = []
+        for fault, _ in FAULTS:
+            if (op, fault) not in results:
+                cells.append("n/a")
+                continue
+            cases += 1
+            ok = results[(op, fault)] and (asan_results is None or asan_results.get((op, fault), False))
+            passed += ok
+            cells.append("pass" if ok else "**FAIL**")
+        lines.append("| " + op + " | " + " | ".join(cells) + " |")
+    lines += ["", f"{cases} cases, {passed} passed"
+              + (" in the normal build and under AddressSanitizer + UndefinedBehaviorSanitizer" if asan_results else "")
+              + ". \"n/a\": the address write awaits no reply, so nothing waits to be interrupted; for the same reason every reply fault ends for it as on a good line.", "",
+              "Outcome each column checks:", ""]
+    lines += [f"- **{f}**: {d}." for f, d in FAULTS]
+    n, failed = accept
+    lines += ["", "Exact acceptance limit, staged with a scripted port for every waiting operation "
+              "(reply first seen at the last accepted poll: accepted; one poll later: time-out; never: given up at the poll limit): "
+              + ("**failed**" if failed else f"{n} test groups pass") + ".", "", END]
+    return "\n".join(lines)
+
+
+def splice(doc, begin, end, block):
+    if begin in doc and end in doc:
+        return doc[:doc.index(begin)] + block + doc[doc.index(end) + len(end):]
+    return doc.rstrip("\n") + "\n\n" + block + "\n"
+
+
+def fuzz_block(logdir):
+    rows = []
+    for name in sorted(os.listdir(logdir)):
+        if not name.endswith("_fuzz.log"):
+            continue
+        text = open(os.path.join(logdir, name), errors="replace").read()
+        execs = re.search(r"stat::number_of_executed_units:\s*(\d+)", text)
+        secs = re.search(r"-max_total_time=(\d+)", text)
+        bad = re.search(r"ERROR: (AddressSanitizer|libFuzzer|UndefinedBehaviorSanitizer)|runtime error", text)
+        rows.append(f"| {name[:-4]} | {int(execs.group(1)) if execs else 0:,} | {'none' if not bad else bad.group(0)} |")
+    return "\n".join([FUZZ_BEGIN, "", "| target | executions | crashes, hangs, sanitizer reports |", "|---|---|---|"]
+                     + rows + ["", FUZZ_END])
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("--build", default="build-test")
+    p.add_argument("--asan")
+    p.add_argument("--fuzz-logs")
+    g = p.add_mutually_exclusive_group(required=True)
+    g.add_argument("--write", action="store_true")
+    g.add_argument("--check", action="store_true")
+    a = p.parse_args()
+
+    results = matrix(a.build)
+    asan = matrix(a.asan) if a.asan else None
+    block = render(results, asan, acceptance(a.build))
+    doc = open(DOC, encoding="utf-8").read() if os.path.exists(DOC) else "# Reliability\n"
+    if a.check:
+        current = doc[doc.index(BEGIN):doc.index(END) + len(END)] if BEGIN in doc else ""
+        # The sanitizer sentence depends on the builds given; compare the table rows only.
+        strip = lambda s: [l for l in s.splitlines() if l.startswith("|")]
+        if strip(current) != strip(block):
+            print(block)
+            sys.exit("docs/RELIABILITY.md does not match the fault matrix: run scripts/reliability.py --write")
+        print("docs/RELIABILITY.md matches the fault matrix.")
+        return
+    doc = splice(doc, BEGIN, END, block)
+    if a.fuzz_logs:
+        doc = splice(doc, FUZZ_BEGIN, FUZZ_END, fuzz_block(a.fuzz_logs))
+    open(DOC, "w", encoding="utf-8").write(doc)
+    print("wrote", DOC)
+
+
+if __name__ == "__main__":
+    main()
