@@ -10,6 +10,7 @@
 #include "app/form1.h"
 #include "app/form_tables.h"
 #include "app/icon.h"
+#include "app/port_list.h"
 #include "app/radio_group.h"
 #include "app/tcgauge.h"
 
@@ -164,6 +165,7 @@ void TForm1::buildControls()
     labels_[2] = newLabel(this, kTopLabels[0]);
     edits_[1] = newEdit(this, 1, QStringLiteral("COM2"), {32, 24, 49, 21}, labels_[2]->text());
     labels_[2]->setBuddy(edits_[1]);
+    PortList::attach(edits_[1]);
     addButton(1);
     addButton(38);
     labels_[68] = newLabel(this, kTopLabels[1]);

@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
 
 #include "app/form1.h"
+#include "link/open_failure.h"
 #include "link/port_name.h"
 #include "ops/texts.h"
 
@@ -35,10 +37,14 @@ void TForm1::Button1Click()
     if (exchange_.busy() || port_.isOpen())
         return;
     const QString name = link::trimPortName(edit(1)->text());
-    if (!port_.open(link::portDevicePath(name))) {
+    const QString device = link::portDevicePath(name);
+    if (!port_.open(device)) {
+        statusLine()->setToolTip(
+            link::openFailureReason(name, device, port_.openError(), port_.openErrorText()));
         setStatus(texts::kPortOpenFailed);
         return;
     }
+    statusLine()->setToolTip(QString());
     exchange_.setPort(&port_);
     setStatus(texts::kPortOpened);
     setPortControls(true);
@@ -48,6 +54,7 @@ void TForm1::closePort(const QString &status)
 {
     port_.close();
     exchange_.setPort(nullptr);
+    statusLine()->setToolTip(QString());
     setStatus(status);
     setPortControls(false);
 }
