@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "cli/exit_codes.h"
+#include "cli_rig.h"
+#include "support/printers.h"
+
+using namespace vorna;
+using namespace vorna::cli;
+
+// Every field is judged before the port is touched: a bad one stops the run with
+// its key named and not a single frame sent, for write and verify alike.
+TEST(InvalidProject, RefusedBeforeAnyFrame)
+{
+    const struct {
+        const char *content;
+        const char *cardType;
+        const char *message;
+    } cases[] = {
+        {"[NUMERY_SZAFEK]\r\nSzafka3=12\r\n", "unique", "NUMERY_SZAFEK/Szafka3: niewłaściwy numer szafki '12'"},
+        {"[KARTY_SZAFEK]\r\nSzafka7=01234567\r\n", "unique",
+         "KARTY_SZAFEK/Szafka7: niewłaściwy kod karty '01234567' (Unique: 10 cyfr 0-9, A-F)"},
+        {"[karty_klucz]\r\nklucz3=0123abcdef\r\n", "unique",
+         "KARTY_KLUCZ/Klucz3: niewłaściwy kod karty '0123abcdef' (Unique: 10 cyfr 0-9, A-F)"},
+        {"[CZASY]\r\nSerwis=300\r\n", "unique", "CZASY/Serwis: niewłaściwy czas otwarcia '300' (0-255)"},
+        {"[CZASY]\r\nOpiekun=abc\r\n[NUMERY_SZAFEK]\r\nSzafka20=1\r\n", "unique",
+         "NUMERY_SZAFEK/Szafka20: niewłaściwy numer szafki '1' (błędnych pól razem: 2)"},
+        // The ten-digit start texts are too short for MiFare 7B.
+        {"", "mifare7b",
+         "KARTY_SERWIS/Serwis1: niewłaściwy kod karty 'FFFFFFFFFF' (MiFare 7B: 14 cyfr 0-9, A-F) "
+         "(błędnych pól razem: 32)"},
+    };
+    for (const char *command : {"write", "verify"}) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(command) + " " + c.content);
+            test::CliSim rig;
+            const QString path = rig.writeFile("bad.vrp", c.content);
+            const test::CliResult r = rig.run({"--card-type", c.cardType, command, path});
+            EXPECT_EQ(r.code, kExitBadProject);
+            EXPECT_EQ(r.err, QStringLiteral("vorna-cli: ") + QString::fromUtf8(c.message) + u'\n');
+            EXPECT_EQ(rig.sim.waitForFrames(1, 200), 0);
+        }
+    }
+}
+
+TEST(InvalidProject, MissingFileIsRefused)
+{
+    test::CliSim rig;
+    const QString path = rig.file("missing.vrp");
+    const test::CliResult r = rig.run({"write", path});
+    EXPECT_EQ(r.code, kExitBadProject);
+    EXPECT_EQ(r.err, QStringLiteral("vorna-cli: nie można odczytać pliku projektu '%1'\n").arg(path));
+    EXPECT_EQ(rig.sim.waitForFrames(1, 200), 0);
+}
+
+// A bad field is reported even when the port could not be opened either: the file
+// is the first thing judged.
+TEST(InvalidProject, JudgedBeforeThePort)
+{
+    test::CliSim rig;
+    const QString path = rig.writeFile("bad.vrp", "[NUMERY_SZAFEK]\r\nSzafka3=12\r\n");
+    const test::CliResult r = test::runCliCaptured({"--port", "/nonexistent/tty", "write", path});
+    EXPECT_EQ(r.code, kExitBadProject);
+}
