@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds a Release tree and packs it as a Debian package; prints the package's path.
+#   bash scripts/package.sh [build folder]       (default: build-package)
+# Set VORNA_SKIP_DEPS=1 to skip the check for the build packages.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=${1:-build-package}
+
+if [ "${VORNA_SKIP_DEPS:-0}" != 1 ]; then
+  bash scripts/install-deps.sh >&2
+fi
+
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORNA_TESTS=OFF >&2
+cmake --build "$dir" --parallel "${VORNA_JOBS:-$(nproc)}" >&2
+rm -f "$dir"/vorna_*.deb
+(cd "$dir" && cpack -G DEB) >&2
+
+debs=("$dir"/vorna_*.deb)
+if [ ! -f "${debs[0]}" ]; then
+  echo "package.sh: cpack made no vorna_*.deb in $dir" >&2
+  exit 1
+fi
+realpath "${debs[0]}"
