@@ -12,7 +12,7 @@ namespace {
 QStringList words(const char *line) { return QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts); }
 } // namespace
 
-TEST(Arguments, CommandsAndTheirOperands)
+TEST(CliArguments, CommandsAndTheirOperands)
 {
     auto a = parseArguments(words("--port COM3 read out.vrp")).arguments;
     ASSERT_TRUE(a);
@@ -67,7 +67,7 @@ TEST(Arguments, CommandsAndTheirOperands)
     EXPECT_EQ(a->scanLast, 9);
 }
 
-TEST(Arguments, DoubleDashEndsTheOptions)
+TEST(CliArguments, DoubleDashEndsTheOptions)
 {
     const auto a = parseArguments({"--port", "p", "read", "--", "--odd-name.vrp"}).arguments;
     ASSERT_TRUE(a);
@@ -75,7 +75,7 @@ TEST(Arguments, DoubleDashEndsTheOptions)
 }
 
 // Every mistake is refused with its own one-line reason.
-TEST(Arguments, MistakesAreRefusedWithTheirReason)
+TEST(CliArguments, MistakesAreRefusedWithTheirReason)
 {
     const struct {
         const char *line;
@@ -117,7 +117,7 @@ TEST(Arguments, MistakesAreRefusedWithTheirReason)
     }
 }
 
-TEST(Arguments, HelpAndVersionWinOverEverythingElse)
+TEST(CliArguments, HelpAndVersionWinOverEverythingElse)
 {
     for (const char *line : {"--help", "-h", "--port p frob --help", "--frob -h"}) {
         SCOPED_TRACE(line);
@@ -130,7 +130,7 @@ TEST(Arguments, HelpAndVersionWinOverEverythingElse)
     EXPECT_TRUE(a->version);
 }
 
-TEST(Program, UsageErrorsExitWithTwoAndOneLine)
+TEST(CliUsage, UsageErrorsExitWithTwoAndOneLine)
 {
     for (const char *line : {"", "--port p frob", "--port p open-locker 99", "read a.vrp"}) {
         SCOPED_TRACE(line);
@@ -143,7 +143,7 @@ TEST(Program, UsageErrorsExitWithTwoAndOneLine)
     }
 }
 
-TEST(Program, HelpListsEveryCommandAndOption)
+TEST(CliUsage, HelpListsEveryCommandAndOption)
 {
     const test::CliResult r = test::runCliCaptured({"--help"});
     EXPECT_EQ(r.code, kExitOk);
@@ -155,7 +155,7 @@ TEST(Program, HelpListsEveryCommandAndOption)
         EXPECT_TRUE(r.out.contains(QString::fromUtf8(word))) << word;
 }
 
-TEST(Program, VersionIsTheProjectVersion)
+TEST(CliUsage, VersionIsTheProjectVersion)
 {
     const test::CliResult r = test::runCliCaptured({"--version"});
     EXPECT_EQ(r.code, kExitOk);

@@ -7,7 +7,7 @@
 
 using namespace vorna;
 
-TEST(Console, TerminalDrawsProgressOnOneLineAndEndsItBeforeOtherLines)
+TEST(CliConsole, TerminalDrawsProgressOnOneLineAndEndsItBeforeOtherLines)
 {
     QString out, err;
     {
@@ -30,7 +30,7 @@ TEST(Console, TerminalDrawsProgressOnOneLineAndEndsItBeforeOtherLines)
     EXPECT_EQ(out, QStringLiteral("3\n"));
 }
 
-TEST(Console, ShorterProgressLineWipesTheLongerOne)
+TEST(CliConsole, ShorterProgressLineWipesTheLongerOne)
 {
     QString out, err;
     QTextStream o(&out), e(&err);
@@ -46,7 +46,7 @@ TEST(Console, ShorterProgressLineWipesTheLongerOne)
     EXPECT_EQ(parts[1].size() - 1, parts[0].size());   // padded over the old line, then "\n"
 }
 
-TEST(Console, ElsewhereOnlyErrorsNotesAndResults)
+TEST(CliConsole, ElsewhereOnlyErrorsNotesAndResults)
 {
     QString out, err;
     {

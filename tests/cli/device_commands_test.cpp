@@ -14,7 +14,7 @@ using namespace vorna::cli;
 using test::Bytes;
 using sim::Fault;
 
-TEST(OpenLockerCommand, OpensThePositionForTheTime)
+TEST(CliOpenLocker, OpensThePositionForTheTime)
 {
     test::CliSim rig;
     const test::CliResult r = rig.run({"open-locker", "7", "--time", "50"});
@@ -26,7 +26,7 @@ TEST(OpenLockerCommand, OpensThePositionForTheTime)
     EXPECT_EQ(rig.sent(), std::vector<Bytes>{link::buildFrame(1, link::commands::OpenLocker, 6, time)});
 }
 
-TEST(OpenLockerCommand, DefaultTimeIsTenSeconds)
+TEST(CliOpenLocker, DefaultTimeIsTenSeconds)
 {
     test::CliSim rig;
     ASSERT_EQ(rig.run({"open-locker", "1"}).code, kExitOk);
@@ -34,7 +34,7 @@ TEST(OpenLockerCommand, DefaultTimeIsTenSeconds)
     EXPECT_EQ(rig.sent(), std::vector<Bytes>{expected});
 }
 
-TEST(SetAddressCommand, MovesTheControllerByBusAddressZero)
+TEST(CliSetAddress, MovesTheControllerByBusAddressZero)
 {
     test::CliSim rig;
     // --address names the controller for other commands; this frame always goes to 0.
@@ -48,7 +48,7 @@ TEST(SetAddressCommand, MovesTheControllerByBusAddressZero)
     EXPECT_EQ(rig.run({"--address", "5", "open-locker", "2"}).code, kExitOk);
 }
 
-TEST(ScanCommand, FindsTheControllersAddress)
+TEST(CliScan, FindsTheControllersAddress)
 {
     test::CliSim rig({.address = 3});
     const test::CliResult r = rig.run({"scan", "--scan-range", "1-5"});
@@ -61,7 +61,7 @@ TEST(ScanCommand, FindsTheControllersAddress)
         EXPECT_EQ(sent[i], link::buildFrame(std::uint8_t(i + 1), link::commands::ReadTimes, 0));
 }
 
-TEST(ScanCommand, NobodyAnsweringIsAFailure)
+TEST(CliScan, NobodyAnsweringIsAFailure)
 {
     test::CliSim rig({.address = 9});
     const test::CliResult r = rig.run({"scan", "--scan-range", "2-4"});
@@ -71,7 +71,7 @@ TEST(ScanCommand, NobodyAnsweringIsAFailure)
     EXPECT_EQ(rig.sent().size(), 3u);
 }
 
-TEST(PortFailure, EveryCommandExitsWithThree)
+TEST(CliPortFailure, EveryCommandExitsWithThree)
 {
     test::CliSim rig;
     const QString good = rig.saveValues("ok.vrp", test::startValues());
@@ -91,7 +91,7 @@ TEST(PortFailure, EveryCommandExitsWithThree)
     EXPECT_FALSE(QFile::exists(rig.file("r.vrp")));
 }
 
-TEST(SilentController, ExitsWithFourAndTheTimeOutText)
+TEST(CliSilentController, ExitsWithFourAndTheTimeOutText)
 {
     const struct {
         QStringList command;
@@ -115,7 +115,7 @@ TEST(SilentController, ExitsWithFourAndTheTimeOutText)
     }
 }
 
-TEST(Trace, ShowsEveryFrameBothWays)
+TEST(CliTrace, ShowsEveryFrameBothWays)
 {
     test::CliSim rig;
     const test::CliResult r = rig.run({"--trace", "open-locker", "1"});

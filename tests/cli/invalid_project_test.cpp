@@ -9,7 +9,7 @@ using namespace vorna::cli;
 
 // Every field is judged before the port is touched: a bad one stops the run with
 // its key named and not a single frame sent, for write and verify alike.
-TEST(InvalidProject, RefusedBeforeAnyFrame)
+TEST(CliInvalidProject, RefusedBeforeAnyFrame)
 {
     const struct {
         const char *content;
@@ -42,7 +42,7 @@ TEST(InvalidProject, RefusedBeforeAnyFrame)
     }
 }
 
-TEST(InvalidProject, MissingFileIsRefused)
+TEST(CliInvalidProject, MissingFileIsRefused)
 {
     test::CliSim rig;
     const QString path = rig.file("missing.vrp");
@@ -54,7 +54,7 @@ TEST(InvalidProject, MissingFileIsRefused)
 
 // A bad field is reported even when the port could not be opened either: the file
 // is the first thing judged.
-TEST(InvalidProject, JudgedBeforeThePort)
+TEST(CliInvalidProject, JudgedBeforeThePort)
 {
     test::CliSim rig;
     const QString path = rig.writeFile("bad.vrp", "[NUMERY_SZAFEK]\r\nSzafka3=12\r\n");

@@ -39,12 +39,12 @@ ProgramRun runProgram(const QStringList &args)
 
 } // namespace
 
-TEST(RealProgram, IsBuiltBesideTheTests)
+TEST(CliProgram, IsBuiltBesideTheTests)
 {
     EXPECT_TRUE(QFileInfo(programPath()).isExecutable()) << programPath().toStdString();
 }
 
-TEST(RealProgram, VersionAndUsage)
+TEST(CliProgram, VersionAndUsage)
 {
     const ProgramRun version = runProgram({"--version"});
     EXPECT_EQ(version.exitCode, kExitOk);
@@ -58,7 +58,7 @@ TEST(RealProgram, VersionAndUsage)
 
 // A whole round through the real program: read a controller into a file, write the
 // file to a second controller, and find it there byte for byte.
-TEST(RealProgram, CopiesOneControllerToAnother)
+TEST(CliProgram, CopiesOneControllerToAnother)
 {
     test::CliSim source, target;
     namespace mem = link::memory;

@@ -13,7 +13,7 @@ namespace vorna::cli {
 void PrintTo(const Difference &d, std::ostream *os) { *os << describe(d).toStdString(); }
 } // namespace vorna::cli
 
-TEST(ProjectFields, KeysNameTheFileSectionAndKey)
+TEST(CliProjectFields, KeysNameTheFileSectionAndKey)
 {
     const struct {
         int edit;
@@ -32,13 +32,13 @@ TEST(ProjectFields, KeysNameTheFileSectionAndKey)
     EXPECT_EQ(tickKey(140), QStringLiteral("OPIEKUN/Opiekun7_20"));
 }
 
-TEST(ProjectFields, StartValuesPassForUniqueAndMifare4B)
+TEST(CliProjectFields, StartValuesPassForUniqueAndMifare4B)
 {
     EXPECT_TRUE(checkProject(test::startValues(), ops::Unique).isEmpty());
     EXPECT_TRUE(checkProject(test::startValues(), ops::Mifare4B).isEmpty());   // first 8 of the 10 digits
 }
 
-TEST(ProjectFields, EachFieldTheControllerCannotTakeIsNamed)
+TEST(CliProjectFields, EachFieldTheControllerCannotTakeIsNamed)
 {
     const struct {
         int edit;
@@ -64,7 +64,7 @@ TEST(ProjectFields, EachFieldTheControllerCannotTakeIsNamed)
     }
 }
 
-TEST(ProjectFields, EveryBadFieldIsListedInFileOrder)
+TEST(CliProjectFields, EveryBadFieldIsListedInFileOrder)
 {
     // With MiFare 7B the ten-digit start texts are all too short.
     project::ProjectValues v = test::startValues();
@@ -88,7 +88,7 @@ ControllerState stateOf(const project::ProjectValues &file, int cardType)
 }
 } // namespace
 
-TEST(Compare, EqualWhenTheLineCarriesTheSameBytes)
+TEST(CliCompare, EqualWhenTheLineCarriesTheSameBytes)
 {
     project::ProjectValues file = test::startValues();
     ControllerState controller = stateOf(file, ops::Unique);
@@ -98,7 +98,7 @@ TEST(Compare, EqualWhenTheLineCarriesTheSameBytes)
     EXPECT_TRUE(compareWithController(file, controller, ops::Unique).empty());
 }
 
-TEST(Compare, ListsEveryDifferingFieldByItsKey)
+TEST(CliCompare, ListsEveryDifferingFieldByItsKey)
 {
     const project::ProjectValues file = test::startValues();
     ControllerState controller = stateOf(file, ops::Unique);
@@ -118,7 +118,7 @@ TEST(Compare, ListsEveryDifferingFieldByItsKey)
     EXPECT_EQ(compareWithController(file, controller, ops::Unique), expected);
 }
 
-TEST(Compare, DescribesADifferenceInOneLine)
+TEST(CliCompare, DescribesADifferenceInOneLine)
 {
     EXPECT_EQ(describe({"KARTY_SZAFEK/Szafka7", "0123456789", "FFFFFFFFFF"}),
               QStringLiteral("KARTY_SZAFEK/Szafka7: oczekiwano 0123456789, sterownik ma FFFFFFFFFF"));

@@ -44,7 +44,7 @@ QByteArray fileBytes(const QString &path)
 
 } // namespace
 
-TEST(ReadCommand, FileHoldsWhatTheControllerHolds)
+TEST(CliRead, FileHoldsWhatTheControllerHolds)
 {
     test::CliSim rig;
     fillController(rig.sim);
@@ -91,7 +91,7 @@ TEST(ReadCommand, FileHoldsWhatTheControllerHolds)
     EXPECT_EQ(sent[59], link::buildFrame(1, link::commands::ReadGuardians, 6));
 }
 
-TEST(ReadCommand, EmptyCardsShowByTheCardType)
+TEST(CliRead, EmptyCardsShowByTheCardType)
 {
     const struct {
         const char *type;
@@ -110,7 +110,7 @@ TEST(ReadCommand, EmptyCardsShowByTheCardType)
     }
 }
 
-TEST(ReadCommand, UsesTheDeviceAddressAndPortNameRules)
+TEST(CliRead, UsesTheDeviceAddressAndPortNameRules)
 {
     test::CliSim rig({.address = 7});
     const QString path = rig.file("at7.vrp");
@@ -121,7 +121,7 @@ TEST(ReadCommand, UsesTheDeviceAddressAndPortNameRules)
         EXPECT_EQ(f[0], 7);
 }
 
-TEST(ReadCommand, TimeOutWritesNoFile)
+TEST(CliRead, TimeOutWritesNoFile)
 {
     test::CliSim rig;
     rig.sim.addFault({Fault::NoReply, 40, -1, 0});   // silent from the ninth LED number on
@@ -134,7 +134,7 @@ TEST(ReadCommand, TimeOutWritesNoFile)
     EXPECT_EQ(rig.sent().size(), 41u);   // nothing asked after the frame that timed out
 }
 
-TEST(ReadCommand, FileThatCannotBeWrittenIsReported)
+TEST(CliRead, FileThatCannotBeWrittenIsReported)
 {
     test::CliSim rig;
     const QString path = rig.file("no/such/folder/x.vrp");
@@ -143,7 +143,7 @@ TEST(ReadCommand, FileThatCannotBeWrittenIsReported)
     EXPECT_EQ(r.err, QStringLiteral("vorna-cli: nie można zapisać pliku projektu '%1'\n").arg(path));
 }
 
-TEST(WriteCommand, ControllerHoldsWhatTheFileHolds)
+TEST(CliWrite, ControllerHoldsWhatTheFileHolds)
 {
     test::CliSim rig;
     project::ProjectValues v = test::startValues();
@@ -185,7 +185,7 @@ TEST(WriteCommand, ControllerHoldsWhatTheFileHolds)
     EXPECT_EQ(sent[52], (Bytes{0x01, 0x06, 0x00, 0x03, 0x00, 0x00, 0x01, 0xFD, 5, 60, 255, 0x02, 0x49}));
 }
 
-TEST(WriteCommand, CardTypeDecidesTheRecords)
+TEST(CliWrite, CardTypeDecidesTheRecords)
 {
     test::CliSim rig;
     project::ProjectValues v = test::startValues();
@@ -197,7 +197,7 @@ TEST(WriteCommand, CardTypeDecidesTheRecords)
     EXPECT_EQ(rig.block(0, 8), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x07}));
 }
 
-TEST(WriteCommand, TimeOutStopsTheWrite)
+TEST(CliWrite, TimeOutStopsTheWrite)
 {
     test::CliSim rig;
     rig.sim.addFault({Fault::NoReply, 33, -1, 1});   // deaf from the second LED number on

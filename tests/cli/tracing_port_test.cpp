@@ -17,7 +17,7 @@ struct Traced {
 };
 } // namespace
 
-TEST(TracingPort, WritesGoThroughAndAreTraced)
+TEST(CliTracingPort, WritesGoThroughAndAreTraced)
 {
     Traced t;
     const Bytes frame = {0x01, 0x05, 0x00, 0x03, 0x00, 0x00, 0x01, 0xFD, 0x01, 0x08};
@@ -27,7 +27,7 @@ TEST(TracingPort, WritesGoThroughAndAreTraced)
     EXPECT_EQ(t.lines, QStringList({"T TX 01 05 00 03 00 00 01 FD 01 08"}));
 }
 
-TEST(TracingPort, ReadsTraceOnlyTheBytesReallyRead)
+TEST(CliTracingPort, ReadsTraceOnlyTheBytesReallyRead)
 {
     Traced t;
     t.inner.respond = [](const Bytes &, int) { return test::ScriptedPort::Reply{{0xAB, 0x0C, 0x7F}, 0}; };
@@ -40,7 +40,7 @@ TEST(TracingPort, ReadsTraceOnlyTheBytesReallyRead)
     EXPECT_EQ(t.lines, QStringList({"T TX 01", "T RX AB 0C 7F"}));
 }
 
-TEST(TracingPort, ForwardsTheRestUntraced)
+TEST(CliTracingPort, ForwardsTheRestUntraced)
 {
     Traced t;
     t.port.purge();
@@ -54,7 +54,7 @@ TEST(TracingPort, ForwardsTheRestUntraced)
     EXPECT_TRUE(t.lines.isEmpty());
 }
 
-TEST(TracingPort, WallClockHasMilliseconds)
+TEST(CliTracingPort, WallClockHasMilliseconds)
 {
     const QString stamp = cli::TracingPort::wallClock();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$")).match(stamp).hasMatch())

@@ -36,7 +36,7 @@ bool onlyReads(const std::vector<Bytes> &frames)
 
 // A write the controller lost without a word is what verify is for: the simulator's
 // memory is changed between the write and the verify, as if the write never landed.
-TEST(VerifyCommand, FindsALostWriteByItsKey)
+TEST(CliVerify, FindsALostWriteByItsKey)
 {
     test::CliSim rig;
     const QString path = rig.saveValues("p.vrp", sampleProject());
@@ -55,7 +55,7 @@ TEST(VerifyCommand, FindsALostWriteByItsKey)
     EXPECT_TRUE(onlyReads(sent));   // verify never writes
 }
 
-TEST(VerifyCommand, ListsEveryKindOfField)
+TEST(CliVerify, ListsEveryKindOfField)
 {
     test::CliSim rig;
     const QString path = rig.saveValues("p.vrp", sampleProject());
@@ -76,7 +76,7 @@ TEST(VerifyCommand, ListsEveryKindOfField)
                                .arg(path)}));
 }
 
-TEST(VerifyCommand, MatchingControllerPasses)
+TEST(CliVerify, MatchingControllerPasses)
 {
     test::CliSim rig;
     project::ProjectValues v = sampleProject();
@@ -89,7 +89,7 @@ TEST(VerifyCommand, MatchingControllerPasses)
     EXPECT_TRUE(r.err.isEmpty());
 }
 
-TEST(WriteVerify, WritesThenReadsEverythingBack)
+TEST(CliWriteVerify, WritesThenReadsEverythingBack)
 {
     test::CliSim rig;
     const test::CliResult r = rig.run({"write", rig.saveValues("p.vrp", sampleProject()), "--verify"});
@@ -103,7 +103,7 @@ TEST(WriteVerify, WritesThenReadsEverythingBack)
 // The same lost write inside one run: once the simulator has taken the last write
 // frame, the event pump of the waiting exchange lets the test wipe a guardian's mask
 // before the verify gets to read it (the guardians are read last).
-TEST(WriteVerify, CatchesAWriteLostDuringTheRun)
+TEST(CliWriteVerify, CatchesAWriteLostDuringTheRun)
 {
     test::CliSim rig;
     QTimer watcher;
