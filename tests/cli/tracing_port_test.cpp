@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QRegularExpression>
-
 #include "cli/tracing_port.h"
 #include "support/printers.h"
 #include "support/scripted_port.h"
@@ -52,11 +50,4 @@ TEST(CliTracingPort, ForwardsTheRestUntraced)
     EXPECT_EQ(t.inner.purges, 1);
     EXPECT_EQ(t.inner.pauses, std::vector<int>{2});
     EXPECT_TRUE(t.lines.isEmpty());
-}
-
-TEST(CliTracingPort, WallClockHasMilliseconds)
-{
-    const QString stamp = cli::TracingPort::wallClock();
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$")).match(stamp).hasMatch())
-        << stamp.toStdString();
 }
