@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QStringList>
+
 #include "cli/tracing_port.h"
 #include "support/printers.h"
 #include "support/scripted_port.h"
