@@ -113,7 +113,7 @@ void OperationsTest::writeRefusalFocusesTheFirstBadField()
     QApplication::setActiveWindow(&rig.form);
     rig.form.edit(20)->setText("XYZ");
     rig.form.edit(25)->setText("");
-    rig.clickButton(43);   // anything but the field has the focus
+    rig.form.edit(57)->setFocus();   // anything but the field has the focus
     rig.form.button(34)->setEnabled(true);   // the check comes before the port test
     rig.clickButton(34);
     QCOMPARE(rig.status(), ops::texts::kBadCardText);
