@@ -1,9 +1,99 @@
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
+
 #include "app/form1.h"
+#include "ops/texts.h"
+#include "project/key_table.h"
+#include "project/project_file.h"
 
 namespace vorna::app {
 
-// Project file: filled in with the project file reader and writer.
-void TForm1::Button42Click() {}
-void TForm1::Button43Click() {}
+namespace {
+
+constexpr char kLastChosen[] = "lastChosenFile";
+
+// Each dialog is made on first use and lives as long as the window, so it can open
+// with the name last chosen in it. Non-native, so it behaves the same everywhere.
+QFileDialog *projectDialog(TForm1 *form, QFileDialog::AcceptMode mode)
+{
+    const bool save = mode == QFileDialog::AcceptSave;
+    const QString name = save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1");
+    if (auto *dialog = form->findChild<QFileDialog *>(name, Qt::FindDirectChildrenOnly))
+        return dialog;
+
+    auto *dialog = new QFileDialog(form);
+    dialog->setObjectName(name);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(mode);
+    // The open filter's spelling is the one users have always seen.
+    dialog->setNameFilter(save ? QStringLiteral("Programator Vorna (*.vrp)")
+                               : QStringLiteral("Programoatr Vorna (*.vrp)"));
+    dialog->setDefaultSuffix(QStringLiteral("vrp"));
+    if (save) {
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        // A load reads a whole existing file or changes nothing.
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    }
+    return dialog;
+}
+
+// The chosen file, or nothing when the user cancels.
+std::optional<QString> choose(QFileDialog *dialog)
+{
+    // Set while the dialog is hidden: a shown dialog ignores it once its name field has focus.
+    const QString last = dialog->property(kLastChosen).toString();
+    if (!last.isEmpty())
+        dialog->selectFile(last);
+    if (dialog->exec() != QDialog::Accepted) {
+        // The dialog keeps what was typed before the cancel, and there is no way to
+        // empty its name field: with no name chosen yet, start afresh next time.
+        if (last.isEmpty())
+            delete dialog;
+        return std::nullopt;
+    }
+    const QStringList files = dialog->selectedFiles();
+    if (files.isEmpty())
+        return std::nullopt;
+    dialog->setProperty(kLastChosen, files.front());
+    return files.front();
+}
+
+} // namespace
+
+// Load: the file is read whole first; only then do the fields and ticks change, all
+// of them, or none when the file cannot be read.
+void TForm1::Button42Click()
+{
+    const auto path = choose(projectDialog(this, QFileDialog::AcceptOpen));
+    if (!path)
+        return;
+    const std::optional<project::ProjectValues> values = project::loadProject(*path);
+    if (!values) {
+        setStatus(ops::texts::kProjectLoadFailed);
+        return;
+    }
+    for (int n = project::kFirstProjectEdit; n <= project::kLastProjectEdit; ++n)
+        edit(n)->setText(values->edits[std::size_t(n)]);
+    for (int n = 1; n <= project::kGuardianBoxCount; ++n)
+        checkBox(n)->setChecked(values->ticks[std::size_t(n)]);
+    setStatus(ops::texts::kProjectLoaded);
+}
+
+// Save: the old file is replaced only by a complete new one.
+void TForm1::Button43Click()
+{
+    const auto path = choose(projectDialog(this, QFileDialog::AcceptSave));
+    if (!path)
+        return;
+    project::ProjectValues values;
+    for (int n = project::kFirstProjectEdit; n <= project::kLastProjectEdit; ++n)
+        values.edits[std::size_t(n)] = edit(n)->text();
+    for (int n = 1; n <= project::kGuardianBoxCount; ++n)
+        values.ticks[std::size_t(n)] = checkBox(n)->isChecked();
+    setStatus(project::saveProject(*path, values) ? ops::texts::kProjectSaved : ops::texts::kProjectSaveFailed);
+}
 
 } // namespace vorna::app
