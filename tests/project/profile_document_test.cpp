@@ -157,6 +157,26 @@ TEST(ProfileDocument, RefusesWhatOneLineOfWindows1250CannotHold)
     }
 }
 
+TEST(ProfileDocument, SeveralKeysAtOnceActAsOneAfterTheOther)
+{
+    auto d = doc("[S]\r\nb=old\r\n; end of S\r\n[T]\r\n");
+    ASSERT_TRUE(d.setValues(u"s", {{u"a"_s, u"1"_s}, {u"B"_s, u"2"_s}, {u"c"_s, u"3"_s}, {u"a"_s, u"4"_s}}));
+    EXPECT_EQ(d.toBytes(), QByteArray("[S]\r\nb=2\r\na=4\r\nc=3\r\n; end of S\r\n[T]\r\n"));
+    EXPECT_EQ(d.values(u"S", {u"A"_s, u"b"_s, u"c"_s, u"d"_s}),
+              (std::vector<std::optional<QString>>{u"4"_s, u"2"_s, u"3"_s, std::nullopt}));
+}
+
+TEST(ProfileDocument, SeveralKeysAtOnceAllOrNone)
+{
+    const QByteArray before = "[S]\r\nk=old\r\n";
+    for (const char *section : {"S", "New"}) {
+        auto d = ProfileDocument::parse(before);
+        EXPECT_FALSE(d.setValues(QString::fromLatin1(section), {{u"k"_s, u"new"_s}, {u"j"_s, u"日本"_s}}));
+        EXPECT_FALSE(d.setValues(QString::fromLatin1(section), {{u"k"_s, u"new"_s}, {u"j="_s, u"1"_s}}));
+        EXPECT_EQ(d.toBytes(), before) << section;
+    }
+}
+
 TEST(ProfileDocument, RefusesNamesThatWouldNotReadBack)
 {
     const struct {
