@@ -9,21 +9,12 @@ using link::commands::WriteCards;
 
 CardListRead readCardList(const Env &env)
 {
-    CardListRead result{startChecks(env)};
-    if (result.outcome != Outcome::Done)
-        return result;
-    link::Exchange::Busy busy(env.x);
-    env.status(texts::kReadingCards);
-    std::array<CardRecord, kCardSlots> records{};
-    result.outcome = runFrames(env, ReadCards, kCardSlots, {}, [&](int slot) {
-        const auto data = env.x.replyData(ReadCards.count);
-        std::copy(data.begin(), data.end(), records[std::size_t(slot)].begin());
-    }, texts::kReadTimeout);
-    if (result.outcome != Outcome::Done)
-        return result;
-    env.progress(kCardSlots);
-    result.records = records;
-    env.status(texts::kCardsRead);
+    CardListRead result{Outcome::Done};
+    result.outcome = transfer(env, {ReadCards, texts::kReadingCards, texts::kReadTimeout, texts::kCardsRead, {},
+                                    [&](int slot) {
+                                        const auto data = env.x.replyData(ReadCards.count);
+                                        std::copy(data.begin(), data.end(), result.records[std::size_t(slot)].begin());
+                                    }});
     return result;
 }
 
@@ -44,20 +35,11 @@ CardListWrite writeCardList(const Env &env, const std::array<QString, kCardSlots
         env.status(texts::kBadCardText);
         return {Outcome::InvalidInput, firstBad};
     }
-    CardListWrite result{startChecks(env)};
-    if (result.outcome != Outcome::Done)
-        return result;
-    link::Exchange::Busy busy(env.x);
-    env.status(texts::kWritingCards);
-    result.outcome = runFrames(env, WriteCards, kCardSlots, [&](int slot) {
-        const auto &r = records[std::size_t(slot)];
-        return std::vector<std::uint8_t>(r.begin(), r.end());
-    }, {}, texts::kTransferTimeout);
-    if (result.outcome != Outcome::Done)
-        return result;
-    env.progress(kCardSlots);
-    env.status(texts::kCardsWritten);
-    return result;
+    return {transfer(env, {WriteCards, texts::kWritingCards, texts::kTransferTimeout, texts::kCardsWritten,
+                           [&](int slot) {
+                               const auto &r = records[std::size_t(slot)];
+                               return std::vector<std::uint8_t>(r.begin(), r.end());
+                           }})};
 }
 
 } // namespace vorna::ops

@@ -32,40 +32,25 @@ GuardianGrid gridFromMasks(const GuardianMasks &masks)
 
 GuardiansRead readGuardians(const Env &env)
 {
-    GuardiansRead result{startChecks(env)};
-    if (result.outcome != Outcome::Done)
-        return result;
-    link::Exchange::Busy busy(env.x);
-    env.status(texts::kReadingGuardians);
     GuardianMasks masks{};
-    result.outcome = runFrames(env, ReadGuardians, kGuardians, {}, [&](int g) {
-        const auto b = env.x.replyData(ReadGuardians.count);
-        masks[std::size_t(g)] = std::uint32_t(b[0]) << 16 | std::uint32_t(b[1]) << 8 | b[2];
-    }, texts::kTransferTimeout);
-    if (result.outcome != Outcome::Done)
-        return result;
-    result.grid = gridFromMasks(masks);
-    env.progress(kGuardians);
-    env.status(texts::kGuardiansRead);
+    GuardiansRead result{transfer(env, {ReadGuardians, texts::kReadingGuardians, texts::kTransferTimeout,
+                                        texts::kGuardiansRead, {}, [&](int g) {
+                                            const auto b = env.x.replyData(ReadGuardians.count);
+                                            masks[std::size_t(g)] = std::uint32_t(b[0]) << 16 | std::uint32_t(b[1]) << 8 | b[2];
+                                        }})};
+    if (result.outcome == Outcome::Done)
+        result.grid = gridFromMasks(masks);
     return result;
 }
 
 Outcome writeGuardians(const Env &env, const GuardianGrid &grid)
 {
     const GuardianMasks masks = masksFromGrid(grid);
-    if (const Outcome o = startChecks(env); o != Outcome::Done)
-        return o;
-    link::Exchange::Busy busy(env.x);
-    env.status(texts::kWritingGuardians);
-    const Outcome outcome = runFrames(env, WriteGuardians, kGuardians, [&](int g) {
-        const std::uint32_t m = masks[std::size_t(g)];
-        return std::vector<std::uint8_t>{std::uint8_t(m >> 16), std::uint8_t(m >> 8), std::uint8_t(m)};
-    }, {}, texts::kTransferTimeout);
-    if (outcome != Outcome::Done)
-        return outcome;
-    env.progress(kGuardians);
-    env.status(texts::kGuardiansWritten);
-    return outcome;
+    return transfer(env, {WriteGuardians, texts::kWritingGuardians, texts::kTransferTimeout, texts::kGuardiansWritten,
+                          [&](int g) {
+                              const std::uint32_t m = masks[std::size_t(g)];
+                              return std::vector<std::uint8_t>{std::uint8_t(m >> 16), std::uint8_t(m >> 8), std::uint8_t(m)};
+                          }});
 }
 
 } // namespace vorna::ops

@@ -23,23 +23,14 @@ bool LockerTextToDigits(QStringView text, LockerDigits &digits)
 
 LockerNumbersRead readLockerNumbers(const Env &env)
 {
-    LockerNumbersRead result{startChecks(env)};
-    if (result.outcome != Outcome::Done)
-        return result;
-    link::Exchange::Busy busy(env.x);
-    env.status(texts::kReadingLockerNumbers);
-    LockerTexts texts;
-    result.outcome = runFrames(env, ReadLockerNums, kLockers, {}, [&](int p) {
-        QString text;
-        for (std::uint8_t d : env.x.replyData(ReadLockerNums.count))
-            text.append(QChar(u'0' + (d < 10 ? d : 0)));   // a byte of 10 or more shows as 0
-        texts[std::size_t(p)] = text;
-    }, texts::kTransferTimeout);
-    if (result.outcome != Outcome::Done)
-        return result;
-    env.progress(kLockers);
-    result.texts = texts;
-    env.status(texts::kLockerNumbersRead);
+    LockerNumbersRead result{Outcome::Done};
+    result.outcome = transfer(env, {ReadLockerNums, texts::kReadingLockerNumbers, texts::kTransferTimeout,
+                                    texts::kLockerNumbersRead, {}, [&](int p) {
+                                        QString text;
+                                        for (std::uint8_t d : env.x.replyData(ReadLockerNums.count))
+                                            text.append(QChar(u'0' + (d < 10 ? d : 0)));   // 10 or more shows as 0
+                                        result.texts[std::size_t(p)] = text;
+                                    }});
     return result;
 }
 
@@ -56,20 +47,11 @@ LockerNumbersWrite writeLockerNumbers(const Env &env, const LockerTexts &texts)
         env.status(texts::kBadLockerNumber);
         return {Outcome::InvalidInput, firstBad};
     }
-    LockerNumbersWrite result{startChecks(env)};
-    if (result.outcome != Outcome::Done)
-        return result;
-    link::Exchange::Busy busy(env.x);
-    env.status(texts::kWritingLockerNumbers);
-    result.outcome = runFrames(env, WriteLockerNums, kLockers, [&](int p) {
-        const auto &d = digits[std::size_t(p)];
-        return std::vector<std::uint8_t>(d.begin(), d.end());
-    }, {}, texts::kTransferTimeout);
-    if (result.outcome != Outcome::Done)
-        return result;
-    env.progress(kLockers);
-    env.status(texts::kLockerNumbersWritten);
-    return result;
+    return {transfer(env, {WriteLockerNums, texts::kWritingLockerNumbers, texts::kTransferTimeout,
+                           texts::kLockerNumbersWritten, [&](int p) {
+                               const auto &d = digits[std::size_t(p)];
+                               return std::vector<std::uint8_t>(d.begin(), d.end());
+                           }})};
 }
 
 LockerTexts autoNumberLockers(QStringView firstText)

@@ -10,21 +10,13 @@ using link::commands::WriteTimes;
 
 OpeningTimesRead readOpeningTimes(const Env &env)
 {
-    OpeningTimesRead result{startChecks(env)};
-    if (result.outcome != Outcome::Done)
-        return result;
-    link::Exchange::Busy busy(env.x);
-    env.status(texts::kReadingTimes);
-    OpeningTimes read;
-    result.outcome = runFrames(env, ReadTimes, 1, {}, [&](int) {
-        const auto b = env.x.replyData(ReadTimes.count);
-        for (std::size_t i = 0; i < read.size(); ++i)
-            read[i] = QString::number(b[i]);
-    }, texts::kReadTimeout);
-    if (result.outcome != Outcome::Done)
-        return result;
-    result.texts = read;
-    env.status(texts::kTimesRead);
+    OpeningTimesRead result{Outcome::Done};
+    result.outcome = transfer(env, {ReadTimes, texts::kReadingTimes, texts::kReadTimeout, texts::kTimesRead, {},
+                                    [&](int) {
+                                        const auto b = env.x.replyData(ReadTimes.count);
+                                        for (std::size_t i = 0; i < result.texts.size(); ++i)
+                                            result.texts[i] = QString::number(b[i]);
+                                    }});
     return result;
 }
 
@@ -43,14 +35,8 @@ Outcome writeOpeningTimes(const Env &env, const OpeningTimes &texts)
         }
         times.push_back(*v);
     }
-    if (const Outcome o = startChecks(env); o != Outcome::Done)
-        return o;
-    link::Exchange::Busy busy(env.x);
-    env.status(texts::kWritingTimes);
-    const Outcome outcome = runFrames(env, WriteTimes, 1, [&](int) { return times; }, {}, texts::kWriteTimeout);
-    if (outcome == Outcome::Done)
-        env.status(texts::kTimesWritten);
-    return outcome;
+    return transfer(env, {WriteTimes, texts::kWritingTimes, texts::kWriteTimeout, texts::kTimesWritten,
+                          [&](int) { return times; }});
 }
 
 } // namespace vorna::ops

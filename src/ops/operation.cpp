@@ -26,28 +26,32 @@ Outcome startChecks(const Env &env)
     return Outcome::Done;
 }
 
-Outcome runFrames(const Env &env, const link::Command &command, int frames,
-                  const std::function<std::vector<std::uint8_t>(int)> &payload,
-                  const std::function<void(int)> &onReply, const QString &timeoutText)
+Outcome transfer(const Env &env, const Transfer &t)
 {
-    for (int i = 0; i < frames; ++i) {
+    if (const Outcome o = startChecks(env); o != Outcome::Done)
+        return o;
+    link::Exchange::Busy busy(env.x);
+    env.status(t.announce);
+    for (int i = 0; i < t.command.frames; ++i) {
         const auto device = env.address();
         if (!device)
             return Outcome::BadAddress;
-        const std::vector<std::uint8_t> data = payload ? payload(i) : std::vector<std::uint8_t>{};
-        const auto frame = link::buildFrame(*device, command, i, data);
-        switch (env.x.run(command, frame, [&] { env.progress(i); })) {
+        const std::vector<std::uint8_t> data = t.payload ? t.payload(i) : std::vector<std::uint8_t>{};
+        const auto frame = link::buildFrame(*device, t.command, i, data);
+        switch (env.x.run(t.command, frame, [&] { env.progress(i); })) {
         case link::WaitResult::Cancelled:
             return Outcome::Cancelled;
         case link::WaitResult::TimedOut:
-            env.status(timeoutText);
+            env.status(t.timeoutText);
             return Outcome::TimedOut;
         case link::WaitResult::Accepted:
-            if (onReply)
-                onReply(i);
+            if (t.onReply)
+                t.onReply(i);
             break;
         }
     }
+    env.progress(t.command.frames);
+    env.status(t.doneText);
     return Outcome::Done;
 }
 

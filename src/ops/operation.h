@@ -37,12 +37,20 @@ struct Env {
 // the address, then the port, then nobody else waiting. Shows the failure.
 Outcome startChecks(const Env &env);
 
-// The frames 0..frames-1 of a table command, one exchange each, in order: the
-// address read afresh, the frame built with `payload(i)` (empty for reads), the
-// gauge set to i once it is sent, and `onReply(i)` given each accepted reply. Stops
-// at the first time-out with `timeoutText` in the status line.
-Outcome runFrames(const Env &env, const link::Command &command, int frames,
-                  const std::function<std::vector<std::uint8_t>(int)> &payload,
-                  const std::function<void(int)> &onReply, const QString &timeoutText);
+// One transfer of a table command after the operation's own field checks: the
+// address, port and busy checks, the announcing text, then the command's frames in
+// order, each with the address read afresh, `payload(i)` as its data (none for
+// reads), the gauge set to i once it is sent and `onReply(i)` given each accepted
+// reply. The first time-out ends it with `timeoutText`; after the last frame the
+// gauge shows the frame count and the status line `doneText`.
+struct Transfer {
+    const link::Command &command;
+    QString announce;
+    QString timeoutText;
+    QString doneText;
+    std::function<std::vector<std::uint8_t>(int)> payload = {};
+    std::function<void(int)> onReply = {};
+};
+Outcome transfer(const Env &env, const Transfer &t);
 
 } // namespace vorna::ops
