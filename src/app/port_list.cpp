@@ -102,6 +102,8 @@ PortList::PortList(QLineEdit *edit, Source source)
     completer_->setFilterMode(Qt::MatchContains);
     completer_->setCompletionMode(QCompleter::PopupCompletion);
     completer_->setMaxVisibleItems(12);
+    // A popup is a window of its own and would not take the field's font.
+    completer_->popup()->setFont(edit_->font());
     edit_->setCompleter(completer_);
     edit_->installEventFilter(this);
     refresh();
