@@ -24,6 +24,9 @@ run_suite build-test
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
 run_suite build-asan -DVORNA_SANITIZE=ON
 
+echo "== docs/RELIABILITY.md against the fault matrix =="
+python3 scripts/reliability.py --build build-test --asan build-asan --check
+
 if [ -f fuzz/CMakeLists.txt ]; then
   echo "== Fuzzing (bounded) =="
   bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
