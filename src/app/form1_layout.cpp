@@ -87,10 +87,10 @@ QLabel *newLabel(QWidget *form, int number, const QString &text, Tint colour, bo
 }
 
 // A label given by its top-left point fits its text.
-QLabel *newLabel(QWidget *form, const layout::LabelSpec &spec)
+QLabel *newLabel(QWidget *form, const layout::LabelSpec &def)
 {
-    QLabel *label = newLabel(form, spec.number, utf8(spec.text), spec.tint);
-    label->move(spec.at);
+    QLabel *label = newLabel(form, def.number, utf8(def.text), def.tint);
+    label->move(def.at);
     label->adjustSize();
     label->resize(label->width(), layout::kLabelHeight);
     return label;
@@ -109,17 +109,17 @@ FieldEdit *newEdit(QWidget *form, int number, const QString &text, const QRect &
     return edit;
 }
 
-QPushButton *newButton(QWidget *form, const layout::ButtonSpec &spec)
+QPushButton *newButton(QWidget *form, const layout::ButtonSpec &def)
 {
-    auto *button = new QPushButton(utf8(spec.caption), form);
-    button->setObjectName(QStringLiteral("Button%1").arg(spec.number));
-    button->setGeometry(spec.place);
-    if (spec.bold || spec.pixelSize > 0)
-        button->setFont(emphasis(spec.bold, spec.pixelSize));
-    tint(button, QPalette::ButtonText, spec.tint);
-    if (spec.hint)
-        button->setToolTip(utf8(spec.hint));
-    button->setAccessibleName(utf8(spec.name ? spec.name : spec.caption));
+    auto *button = new QPushButton(utf8(def.caption), form);
+    button->setObjectName(QStringLiteral("Button%1").arg(def.number));
+    button->setGeometry(def.place);
+    if (def.bold || def.pixelSize > 0)
+        button->setFont(emphasis(def.bold, def.pixelSize));
+    tint(button, QPalette::ButtonText, def.tint);
+    if (def.hint)
+        button->setToolTip(utf8(def.hint));
+    button->setAccessibleName(utf8(def.name ? def.name : def.caption));
     return button;
 }
 
@@ -275,19 +275,19 @@ void TForm1::buildControls()
     gridStyle->setParent(this);
 
     // Headers, gauges and the status line take no focus; their order does not matter.
-    for (const HeaderSpec &spec : kHeaders) {
-        QLabel *header = newLabel(this, spec.number, utf8(spec.text), Tint::Window, true);
+    for (const HeaderSpec &def : kHeaders) {
+        QLabel *header = newLabel(this, def.number, utf8(def.text), Tint::Window, true);
         header->setAlignment(Qt::AlignCenter);
-        header->setGeometry(spec.box);
-        labels_[spec.number] = header;
+        header->setGeometry(def.box);
+        labels_[def.number] = header;
     }
-    for (const GaugeSpec &spec : kGauges) {
+    for (const GaugeSpec &def : kGauges) {
         auto *gauge = new TCGauge(this);
-        gauge->setObjectName(QStringLiteral("CGauge%1").arg(spec.number));
-        gauge->setGeometry(spec.place);
-        gauge->setMaxValue(spec.maxValue);
-        gauge->setAccessibleName(utf8(spec.name));
-        gauges_[std::size_t(spec.number)] = gauge;
+        gauge->setObjectName(QStringLiteral("CGauge%1").arg(def.number));
+        gauge->setGeometry(def.place);
+        gauge->setMaxValue(def.maxValue);
+        gauge->setAccessibleName(utf8(def.name));
+        gauges_[std::size_t(def.number)] = gauge;
     }
     labels_[1] = newLabel(this, 1, QStringLiteral("..."), Tint::Window);
     labels_[1]->setGeometry(32, 580, 1073, kLabelHeight);

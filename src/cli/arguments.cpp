@@ -156,16 +156,16 @@ ParsedArguments parseArguments(const QStringList &args)
 
     if (positionals.isEmpty())
         return failed(QStringLiteral("brak polecenia"));
-    const CommandSpec *spec = nullptr;
+    const CommandSpec *def = nullptr;
     for (const CommandSpec &c : kCommands)
         if (positionals.front() == QLatin1StringView(c.name))
-            spec = &c;
-    if (!spec)
+            def = &c;
+    if (!def)
         return failed(QStringLiteral("nieznane polecenie '%1'").arg(positionals.front()));
-    a.command = spec->command;
-    const qsizetype wanted = spec->argument ? 2 : 1;
+    a.command = def->command;
+    const qsizetype wanted = def->argument ? 2 : 1;
     if (positionals.size() < wanted)
-        return failed(QStringLiteral("polecenie %1 wymaga %2").arg(spec->name, spec->argument));
+        return failed(QStringLiteral("polecenie %1 wymaga %2").arg(def->name, def->argument));
     if (positionals.size() > wanted)
         return failed(QStringLiteral("nadmiarowy argument '%1'").arg(positionals[wanted]));
 
@@ -173,7 +173,7 @@ ParsedArguments parseArguments(const QStringList &args)
         if (!given.contains(QLatin1StringView(s.option)))
             continue;
         if (std::find(s.commands.begin(), s.commands.end(), a.command) == s.commands.end())
-            return failed(QStringLiteral("opcja %1 nie dotyczy polecenia %2").arg(s.option, spec->name));
+            return failed(QStringLiteral("opcja %1 nie dotyczy polecenia %2").arg(s.option, def->name));
     }
 
     if (!port)

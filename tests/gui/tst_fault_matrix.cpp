@@ -166,7 +166,7 @@ private slots:
 
 void FaultMatrix::operation_data()
 {
-    QTest::addColumn<int>("op");
+    QTest::addColumn<int>("index");
     QTest::addColumn<int>("fault");
     const auto ops = operations();
     for (int o = 0; o < int(ops.size()); ++o)
@@ -177,15 +177,15 @@ void FaultMatrix::operation_data()
 
 void FaultMatrix::operation()
 {
-    QFETCH(int, op);
+    QFETCH(int, index);
     QFETCH(int, fault);
-    const OpSpec spec = operations().at(std::size_t(op));
+    const OpSpec op = operations().at(std::size_t(index));
     const auto f = FaultCase(fault);
 
     if (f == FaultCase::CloseWindow) {
         QProcess child;
         child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QCoreApplication::applicationFilePath(), {"--close-window-child", QString::number(op)});
+        child.start(QCoreApplication::applicationFilePath(), {"--close-window-child", QString::number(index)});
         QVERIFY(child.waitForFinished(30000));
         const QByteArray out = child.readAll();
         QVERIFY2(child.exitStatus() == QProcess::NormalExit, out.constData());
@@ -196,34 +196,34 @@ void FaultMatrix::operation()
 
     FormRig rig;
     QVERIFY(rig.openPort());
-    spec.prepare(rig);
+    op.prepare(rig);
     const QStringList before = snapshot(rig.form);
-    stage(rig, spec, f);
-    spec.click(rig);
+    stage(rig, op, f);
+    op.click(rig);
 
     const bool succeeds = f == FaultCase::None || f == FaultCase::DelayInside ||
-                          f == FaultCase::BadChecksum || f == FaultCase::SecondClick || !spec.waits;
+                          f == FaultCase::BadChecksum || f == FaultCase::SecondClick || !op.waits;
     const bool portCloses = f == FaultCase::Vanish || f == FaultCase::ClosePort;
-    const int k = spec.faultFrame;
+    const int k = op.faultFrame;
 
     // Status text.
     if (succeeds)
-        QCOMPARE(rig.status(), spec.doneText);
+        QCOMPARE(rig.status(), op.doneText);
     else if (f == FaultCase::ClosePort)
         QCOMPARE(rig.status(), texts::kPortClosed);
     else
-        QCOMPARE(rig.status(), spec.timeoutText);
+        QCOMPARE(rig.status(), op.timeoutText);
 
     // Fields: a read fills them only when it succeeds; nothing else changes them.
     const QStringList after = snapshot(rig.form);
-    if (succeeds && spec.read)
+    if (succeeds && op.read)
         QVERIFY(after != before);
     else
         QCOMPARE(after, before);
 
     // Gauge: the frames done before the failure, or its maximum.
-    if (spec.gauge)
-        QCOMPARE(rig.form.gauge(spec.gauge)->progress(), succeeds ? spec.gaugeMax : k);
+    if (op.gauge)
+        QCOMPARE(rig.form.gauge(op.gauge)->progress(), succeeds ? op.gaugeMax : k);
 
     // Port and controls.
     QCOMPARE(rig.form.port().isOpen(), !portCloses);
@@ -235,9 +235,9 @@ void FaultMatrix::operation()
     rig.sim->waitForFrames(1, 1000);
     const auto frames = rig.sim->frames();
     for (std::size_t i = 0; i < frames.size(); ++i)
-        QCOMPARE(frames[i].bytes, spec.frame(int(i)));
-    if (succeeds && spec.framesOnSuccess > 0)
-        QCOMPARE(int(frames.size()), spec.framesOnSuccess);
+        QCOMPARE(frames[i].bytes, op.frame(int(i)));
+    if (succeeds && op.framesOnSuccess > 0)
+        QCOMPARE(int(frames.size()), op.framesOnSuccess);
     else if (!succeeds && f != FaultCase::Vanish)
         QCOMPARE(int(frames.size()), k + 1);
     else if (f == FaultCase::Vanish)
