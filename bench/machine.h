@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+
+#include "results.h"
+
+namespace vorna::bench {
+
+// The first "model name" in a /proc/cpuinfo text; "unknown" when there is none.
+std::string cpuModel(const std::string &cpuinfo);
+
+// CPU model, online cores, kernel release, Qt run-time version, today's date.
+Machine describeMachine();
+
+} // namespace vorna::bench
