@@ -107,7 +107,20 @@ int QtSerialPort::read(std::span<std::uint8_t> into)
     return int(port_.read(reinterpret_cast<char *>(into.data()), qint64(into.size())));
 }
 
-void QtSerialPort::pause(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
+void QtSerialPort::pause(int ms)
+{
+#ifdef Q_OS_UNIX
+    // Wake as soon as new bytes reach the driver, so a finished reply is seen at
+    // once instead of up to a whole pause later. Bytes already pulled into Qt's
+    // buffer do not wake it: a partial reply does not spin the wait.
+    if (isOpen()) {
+        pollfd pfd{static_cast<int>(port_.handle()), POLLIN, 0};
+        if (pfd.fd >= 0 && ::poll(&pfd, 1, ms) >= 0)
+            return;
+    }
+#endif
+    QThread::msleep(static_cast<unsigned long>(ms));
+}
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error)
 {
