@@ -40,6 +40,7 @@ Machine describeMachine()
     char date[32];
     std::strftime(date, sizeof date, "%Y-%m-%d", std::localtime(&now));
     m.date = date;
+    std::ifstream("/proc/loadavg") >> m.load;
     return m;
 }
 

@@ -79,7 +79,10 @@ std::string renderReport(const Machine &machine, int runs, const std::vector<Tra
 {
     std::ostringstream out;
     out << "Measured " << machine.date << " on " << machine.cpu << ", " << machine.cores << " cores, "
-        << machine.kernel << ", Qt " << machine.qt << "; offscreen platform, " << kBuildType << " build.\n\n";
+        << machine.kernel << ", Qt " << machine.qt << "; offscreen platform, " << kBuildType << " build";
+    if (machine.load >= 0)
+        out << "; load average " << fixed(machine.load, 2) << " when the run began";
+    out << ".\n\n";
     // A part left out by --only has nothing to show.
     if (!transfers.empty())
         transferTable(out, runs, transfers);

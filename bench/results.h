@@ -43,6 +43,7 @@ struct Machine {
     std::string kernel;
     std::string qt;
     std::string date;
+    double load = -1;   // one-minute load average when the run began
 };
 
 } // namespace vorna::bench

@@ -64,7 +64,7 @@ TEST(Report, SpliceAppendsWhenThereAreNoMarks)
 
 TEST(Report, VerdictsFollowTheGoals)
 {
-    Machine m{"CPU", 2, "Linux 6", "6.4.2", "2025-01-01"};
+    Machine m{"CPU", 2, "Linux 6", "6.4.2", "2025-01-01", 0.5};
     std::vector<TransferRow> rows = {
         {"card list read", "Button35", 32, true, 700, 690, 1.014, 1.02, 0},
         {"card list write", "Button34", 32, true, 740, 690, 1.072, 1.09, 0},
@@ -90,6 +90,7 @@ TEST(Report, VerdictsFollowTheGoals)
     EXPECT_NE(rowOf("| ru_maxrss").find("1.20 | met"), std::string::npos);
     EXPECT_NE(rowOf("| VmHWM").find("1.50 | **missed**"), std::string::npos);
     EXPECT_NE(text.find("CPU, 2 cores, Linux 6, Qt 6.4.2"), std::string::npos);
+    EXPECT_NE(text.find("load average 0.50 when"), std::string::npos);
 }
 
 TEST(Report, PartsLeftOutAreNotShown)
