@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QCompleter>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -106,7 +107,8 @@ PortList::PortList(QLineEdit *edit, Source source)
     completer_->popup()->setFont(edit_->font());
     edit_->setCompleter(completer_);
     edit_->installEventFilter(this);
-    refresh();
+    // Not listed yet: asking the system for its ports costs start-up time, and the
+    // list is read afresh whenever the user turns to the field anyway.
 }
 
 void PortList::refresh()
@@ -159,7 +161,17 @@ bool PortList::eventFilter(QObject *watched, QEvent *event)
     if (watched != edit_ || popupVisible())
         return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::FocusIn) {
-        refresh();
+        // The user turned to the field; the window's first focus at start-up is not that.
+        switch (static_cast<QFocusEvent *>(event)->reason()) {
+        case Qt::MouseFocusReason:
+        case Qt::TabFocusReason:
+        case Qt::BacktabFocusReason:
+        case Qt::ShortcutFocusReason:
+            refresh();
+            break;
+        default:
+            break;
+        }
     } else if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;

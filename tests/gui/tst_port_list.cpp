@@ -56,7 +56,7 @@ struct ListRig {
     {
         if (!QTest::qWaitForWindowActive(&window))
             return false;
-        edit->setFocus();
+        edit->setFocus(Qt::MouseFocusReason);
         return edit->hasFocus();
     }
     QAbstractItemView *popup() const { return list->completer()->popup(); }
@@ -169,6 +169,10 @@ void PortListTest::windowFieldOffersThePresentPorts()
     QVERIFY(completer);
     auto *model = qobject_cast<QStandardItemModel *>(completer->model());
     QVERIFY(model);
+    // Read when the user turns to the field, not at start-up.
+    QCOMPARE(model->rowCount(), 0);
+    QFocusEvent clicked(QEvent::FocusIn, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(form.edit(1), &clicked);
     QStringList names;
     QStringList texts;
     for (const PortEntry &e : app::presentPorts()) {
