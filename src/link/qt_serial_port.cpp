@@ -97,7 +97,8 @@ int QtSerialPort::bytesWaiting()
 {
     if (!isOpen() || !pull())
         return -1;
-    return int(port_.bytesAvailable());
+    lastWaiting_ = port_.bytesAvailable();
+    return int(lastWaiting_);
 }
 
 int QtSerialPort::read(std::span<std::uint8_t> into)
@@ -114,6 +115,9 @@ void QtSerialPort::pause(int ms)
     // once instead of up to a whole pause later. Bytes already pulled into Qt's
     // buffer do not wake it: a partial reply does not spin the wait.
     if (isOpen()) {
+        // The window's own events may already have moved new bytes into Qt's buffer.
+        if (port_.bytesAvailable() > lastWaiting_)
+            return;
         pollfd pfd{static_cast<int>(port_.handle()), POLLIN, 0};
         if (pfd.fd >= 0 && ::poll(&pfd, 1, ms) >= 0)
             return;

@@ -41,6 +41,7 @@ private:
 
     QSerialPort port_;
     bool lost_ = false;
+    qint64 lastWaiting_ = 0;   // bytes the last status query saw
     bool closeQueued_ = false;
     QSerialPort::SerialPortError openError_ = QSerialPort::NoError;
     QString openErrorText_;

@@ -18,7 +18,7 @@ public:
     virtual int bytesWaiting() = 0;
     // Read up to into.size() waiting bytes; returns the count read.
     virtual int read(std::span<std::uint8_t> into) = 0;
-    // The poll pause: sleep for ms.
+    // The poll pause: sleep up to ms; may end early when bytes arrive.
     virtual void pause(int ms) = 0;
 };
 
