@@ -8,6 +8,7 @@
 #include "cli_rig.h"
 #include "link/memory_map.h"
 #include "support/printers.h"
+#include "support/program_run.h"
 
 using namespace vorna;
 using namespace vorna::cli;
@@ -15,27 +16,8 @@ using test::Bytes;
 
 namespace {
 
-// The test program sits in <build>/tests, the tool in <build>/src/cli.
-QString programPath() { return QCoreApplication::applicationDirPath() + "/../src/cli/vorna-cli"; }
-
-struct ProgramRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-ProgramRun runProgram(const QStringList &args)
-{
-    QProcess process;
-    process.start(programPath(), args);
-    ProgramRun run;
-    // The simulator serves from its own thread, so waiting here blocks nothing it needs.
-    if (!process.waitForFinished(30000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
+QString programPath() { return test::builtProgram("src/cli/vorna-cli"); }
+test::ProgramRun runProgram(const QStringList &args) { return test::runProgram(programPath(), args, 30000); }
 
 } // namespace
 
@@ -46,11 +28,11 @@ TEST(CliProgram, IsBuiltBesideTheTests)
 
 TEST(CliProgram, VersionAndUsage)
 {
-    const ProgramRun version = runProgram({"--version"});
+    const test::ProgramRun version = runProgram({"--version"});
     EXPECT_EQ(version.exitCode, kExitOk);
     EXPECT_EQ(version.out, QStringLiteral("vorna-cli 4.0.0\n"));
 
-    const ProgramRun usage = runProgram({"--port", "COM1", "fly"});
+    const test::ProgramRun usage = runProgram({"--port", "COM1", "fly"});
     EXPECT_EQ(usage.exitCode, kExitUsage);
     EXPECT_TRUE(usage.out.isEmpty());
     EXPECT_EQ(usage.err, QStringLiteral("vorna-cli: nieznane polecenie 'fly'; zobacz vorna-cli --help\n"));
@@ -73,11 +55,11 @@ TEST(CliProgram, CopiesOneControllerToAnother)
     source.sim.setBlock(mem::kBlockOpeningTimes, Bytes{7, 8, 9});
     const QString path = source.file("copy.vrp");
 
-    const ProgramRun read = runProgram({"--port", source.port(), "read", path});
+    const test::ProgramRun read = runProgram({"--port", source.port(), "read", path});
     ASSERT_EQ(read.exitCode, kExitOk) << read.err.toStdString();
     EXPECT_TRUE(read.err.isEmpty());   // stderr is a pipe here: no progress display
 
-    const ProgramRun write = runProgram({"--port", target.port(), "write", path, "--verify"});
+    const test::ProgramRun write = runProgram({"--port", target.port(), "write", path, "--verify"});
     ASSERT_EQ(write.exitCode, kExitOk) << write.err.toStdString();
     EXPECT_EQ(source.sim.block(), target.sim.block());
 }

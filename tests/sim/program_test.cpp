@@ -9,36 +9,17 @@
 
 #include "link/frame.h"
 #include "sim_test_util.h"
+#include "support/program_run.h"
 
 using simtest::Bytes;
 using simtest::hex;
 using simtest::RawClient;
+namespace test = vorna::test;
 
 namespace {
 
-// The test program sits in <build>/tests, the simulator in <build>/sim.
-QString programPath()
-{
-    return QCoreApplication::applicationDirPath() + "/../sim/vorna-sim";
-}
-
-struct ProgramRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-ProgramRun runProgram(const QStringList &args)
-{
-    QProcess process;
-    process.start(programPath(), args);
-    ProgramRun run;
-    if (!process.waitForFinished(10000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
+QString programPath() { return test::builtProgram("sim/vorna-sim"); }
+test::ProgramRun runProgram(const QStringList &args) { return test::runProgram(programPath(), args, 10000); }
 
 } // namespace
 
@@ -49,7 +30,7 @@ TEST(Program, IsBuiltBesideTheTests)
 
 TEST(Program, HelpPrintsUsageAndSucceeds)
 {
-    const ProgramRun run = runProgram({"--help"});
+    const test::ProgramRun run = runProgram({"--help"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.startsWith("Usage: vorna-sim [options]")) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("--silent-after N"));
@@ -58,7 +39,7 @@ TEST(Program, HelpPrintsUsageAndSucceeds)
 
 TEST(Program, VersionIsTheProjectVersion)
 {
-    const ProgramRun run = runProgram({"--version"});
+    const test::ProgramRun run = runProgram({"--version"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "vorna-sim 4.0.0\n");
 }
@@ -68,7 +49,7 @@ TEST(Program, BadOptionsExitWithTwo)
     for (const QStringList &args : {QStringList{"--frobnicate"}, QStringList{"--address", "nine"},
                                     QStringList{"--delay"}, QStringList{"--card", "XYZ"}}) {
         SCOPED_TRACE(args.join(' ').toStdString());
-        const ProgramRun run = runProgram(args);
+        const test::ProgramRun run = runProgram(args);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_TRUE(run.err.startsWith("vorna-sim: ")) << run.err.toStdString();
