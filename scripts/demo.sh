@@ -10,7 +10,7 @@ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNA_TESTS=OF
 cmake --build "$dir" -j "$(nproc)" --target vorna vorna-sim
 
 link_path=${VORNA_DEMO_PORT:-/tmp/vorna-demo-port}
-"$dir/sim/vorna-sim" --link "$link_path" --log --card 04A1B2C3D5@8000 2> "$dir/vorna-sim.log" &
+"$dir/sim/vorna-sim" --link "$link_path" --log --card 04A1B2C3D5@8000 > /dev/null 2> "$dir/vorna-sim.log" &
 sim_pid=$!
 trap 'kill $sim_pid 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -e "$link_path" ] && break; sleep 0.1; done
