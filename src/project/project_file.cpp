@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringList>
 
 #include <span>
 #include <vector>
@@ -27,18 +26,35 @@ bool mayReplace(const QFileInfo &info)
     return info.isFile() && info.isWritable() && (info.permissions() & writeBits);
 }
 
-// Calls fn with each run of keys of one section, in table order.
-template <typename Fn> void forEachSection(Fn fn)
+// The table's keys by section, in table order, with their names made ready once.
+struct SectionKeys {
+    std::span<const ProjectKey> keys;
+    ProfileDocument::Name section;
+    std::vector<ProfileDocument::Name> names;
+};
+
+std::vector<SectionKeys> makeSectionKeys()
 {
     const std::span<const ProjectKey> keys = projectKeys();
+    std::vector<SectionKeys> sections;
     std::size_t begin = 0;
     while (begin < keys.size()) {
         std::size_t end = begin + 1;
         while (end < keys.size() && keys[end].section == keys[begin].section)
             ++end;
-        fn(keys.subspan(begin, end - begin));
+        SectionKeys &s = sections.emplace_back(
+            SectionKeys{keys.subspan(begin, end - begin), ProfileDocument::Name(keys[begin].section), {}});
+        for (const ProjectKey &k : s.keys)
+            s.names.emplace_back(k.key);
         begin = end;
     }
+    return sections;
+}
+
+const std::vector<SectionKeys> &sectionKeys()
+{
+    static const std::vector<SectionKeys> sections = makeSectionKeys();
+    return sections;
 }
 
 std::optional<QByteArray> readWhole(const QString &path)
@@ -57,38 +73,36 @@ std::optional<QByteArray> readWhole(const QString &path)
 ProjectValues readProject(const ProfileDocument &doc)
 {
     ProjectValues values;
-    forEachSection([&](std::span<const ProjectKey> keys) {
-        QStringList names;
-        for (const ProjectKey &k : keys)
-            names.append(k.key);
-        const auto found = doc.values(keys.front().section, names);
-        for (std::size_t i = 0; i < keys.size(); ++i) {
-            const ProjectKey &k = keys[i];
+    for (const SectionKeys &s : sectionKeys()) {
+        const auto found = doc.values(s.section, s.names);
+        for (std::size_t i = 0; i < s.keys.size(); ++i) {
+            const ProjectKey &k = s.keys[i];
+            const std::optional<QStringView> value = found[i];
             if (k.kind == ProjectKey::Kind::Text) {
-                values.edits[std::size_t(k.control)] = found[i].value_or(k.defaultValue);
+                values.edits[std::size_t(k.control)] = value ? value->toString() : k.defaultValue;
             } else {
-                const auto number = found[i] ? link::parseIntegerField(*found[i]) : std::nullopt;
+                const auto number = value ? link::parseIntegerField(*value) : std::nullopt;
                 values.ticks[std::size_t(k.control)] = number.value_or(0) != 0;
             }
         }
-    });
+    }
     return values;
 }
 
 bool writeProject(ProfileDocument &doc, const ProjectValues &values)
 {
-    bool stored = true;
-    forEachSection([&](std::span<const ProjectKey> keys) {
-        std::vector<ProfileDocument::Entry> entries;
-        for (const ProjectKey &k : keys) {
+    std::vector<QStringView> texts;
+    texts.reserve(kGuardianBoxCount);
+    for (const SectionKeys &s : sectionKeys()) {
+        texts.clear();
+        for (const ProjectKey &k : s.keys) {
             const auto n = std::size_t(k.control);
-            entries.emplace_back(k.key, k.kind == ProjectKey::Kind::Text ? values.edits[n]
-                                        : values.ticks[n]                ? kTicked
-                                                                         : kClear);
+            texts.push_back(k.kind == ProjectKey::Kind::Text ? values.edits[n] : values.ticks[n] ? kTicked : kClear);
         }
-        stored = stored && doc.setValues(keys.front().section, entries);
-    });
-    return stored;
+        if (!doc.setValues(s.section, s.names, texts))
+            return false;
+    }
+    return true;
 }
 
 bool saveProject(const QString &path, const ProjectValues &values)

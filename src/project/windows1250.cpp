@@ -2,10 +2,9 @@
 
 #include <QStringDecoder>
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <utility>
+#include <vector>
 
 namespace vorna::project {
 
@@ -16,8 +15,10 @@ namespace {
 struct CodePage {
     bool valid = false;
     std::array<char16_t, 256> toUnicode{};
-    // The characters of bytes 0x80..0xFF, sorted by character for lookup.
-    std::array<std::pair<char16_t, char>, 128> upperHalf{};
+    // Bytes 0x80..0xFF by character: fromUnicode[pageOf[c >> 8]][c & 0xFF], 0 for none.
+    // Page 0 stays empty for the characters the code page lacks.
+    std::array<std::uint8_t, 256> pageOf{};
+    std::vector<std::array<std::uint8_t, 256>> fromUnicode{1};
 };
 
 CodePage loadCodePage()
@@ -32,16 +33,25 @@ CodePage loadCodePage()
     if (!decoder.isValid() || decoder.hasError() || text.size() != 256)
         return cp;
     for (int b = 0; b < 256; ++b) {
-        cp.toUnicode[std::size_t(b)] = text[b].unicode();
-        if (b < 128 && text[b].unicode() != b)
+        const char16_t c = text[b].unicode();
+        cp.toUnicode[std::size_t(b)] = c;
+        if (b < 128 && c != b)
             return cp;
-        if (b >= 128)
-            cp.upperHalf[std::size_t(b - 128)] = {text[b].unicode(), char(b)};
+        if (b < 128)
+            continue;
+        if (c < 128)
+            return cp;
+        std::uint8_t &page = cp.pageOf[c >> 8];
+        if (page == 0) {
+            page = std::uint8_t(cp.fromUnicode.size());
+            cp.fromUnicode.emplace_back();
+        }
+        std::uint8_t &slot = cp.fromUnicode[page][c & 0xFF];
+        if (slot != 0)
+            return cp;
+        slot = std::uint8_t(b);
     }
-    std::sort(cp.upperHalf.begin(), cp.upperHalf.end());
-    const auto twin = std::adjacent_find(cp.upperHalf.begin(), cp.upperHalf.end(),
-                                         [](const auto &a, const auto &b) { return a.first == b.first; });
-    cp.valid = twin == cp.upperHalf.end() && cp.upperHalf.front().first >= 128;
+    cp.valid = true;
     return cp;
 }
 
@@ -51,7 +61,35 @@ const CodePage &codePage()
     return cp;
 }
 
+// The byte of a character, or -1 when the code page lacks it.
+int toByte(const CodePage &cp, char16_t c)
+{
+    if (c < 128)
+        return c;
+    const std::uint8_t b = cp.fromUnicode[cp.pageOf[c >> 8]][c & 0xFF];
+    return b != 0 ? b : -1;
+}
+
 } // namespace
+
+bool windows1250Available()
+{
+    return codePage().valid;
+}
+
+// The loops below walk plain pointers: they run for every character of a file.
+
+void decodeWindows1250Into(QString &text, QByteArrayView bytes)
+{
+    const CodePage &cp = codePage();
+    if (!cp.valid)
+        return;
+    const qsizetype start = text.size();
+    text.resize(start + bytes.size());
+    char16_t *out = reinterpret_cast<char16_t *>(text.data()) + start;
+    for (const char b : bytes)
+        *out++ = cp.toUnicode[std::uint8_t(b)];
+}
 
 QString decodeWindows1250(QByteArrayView bytes)
 {
@@ -60,30 +98,62 @@ QString decodeWindows1250(QByteArrayView bytes)
         return QString();
     QString text(bytes.size(), Qt::Uninitialized);
     char16_t *out = reinterpret_cast<char16_t *>(text.data());
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        out[i] = cp.toUnicode[std::uint8_t(bytes[i])];
+    for (const char b : bytes)
+        *out++ = cp.toUnicode[std::uint8_t(b)];
     return text;
+}
+
+bool fitsWindows1250(QStringView text)
+{
+    const CodePage &cp = codePage();
+    if (!cp.valid)
+        return false;
+    for (const QChar c : text) {
+        if (toByte(cp, c.unicode()) < 0)
+            return false;
+    }
+    return true;
+}
+
+bool appendWindows1250(QByteArray &out, QStringView text)
+{
+    const CodePage &cp = codePage();
+    if (!cp.valid)
+        return false;
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char *bytes = out.data() + start;
+    for (const QChar c : text) {
+        const int b = toByte(cp, c.unicode());
+        if (b < 0) {
+            out.truncate(start);
+            return false;
+        }
+        *bytes++ = char(b);
+    }
+    return true;
 }
 
 std::optional<QByteArray> encodeWindows1250(QStringView text)
 {
-    const CodePage &cp = codePage();
-    if (!cp.valid)
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    if (!appendWindows1250(bytes, text))
         return std::nullopt;
-    QByteArray bytes(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < 128) {
-            bytes[i] = char(c);
-            continue;
-        }
-        const auto it = std::lower_bound(cp.upperHalf.begin(), cp.upperHalf.end(), std::pair<char16_t, char>{c, '\0'},
-                                         [](const auto &a, const auto &b) { return a.first < b.first; });
-        if (it == cp.upperHalf.end() || it->first != c)
-            return std::nullopt;
-        bytes[i] = it->second;
-    }
     return bytes;
+}
+
+bool isWindows1250Of(QByteArrayView bytes, QStringView text)
+{
+    const CodePage &cp = codePage();
+    if (!cp.valid || bytes.size() != text.size())
+        return false;
+    const char16_t *c = text.utf16();
+    for (const char b : bytes) {
+        if (cp.toUnicode[std::uint8_t(b)] != *c++)
+            return false;
+    }
+    return true;
 }
 
 } // namespace vorna::project
