@@ -26,6 +26,7 @@ struct FoldTable {
     std::array<std::array<char16_t, 3>, 256> units{};
     std::array<std::uint8_t, 256> count{};
     bool oneUnitEach = true;
+    std::array<char16_t, 256> unit{}; // the first units alone
 };
 
 FoldTable makeFoldTable()
@@ -37,6 +38,7 @@ FoldTable makeFoldTable()
         table.count[b] = std::uint8_t(std::min<qsizetype>(folded.size(), 3));
         for (std::size_t i = 0; i < table.count[b]; ++i)
             table.units[b][i] = folded[qsizetype(i)].unicode();
+        table.unit[b] = table.units[b][0];
         table.oneUnitEach = table.oneUnitEach && table.count[b] == 1;
     }
     return table;
@@ -70,7 +72,7 @@ bool FoldedName::matches(QByteArrayView fileName) const
         if (fileName.size() != size)
             return false;
         for (qsizetype i = 0; i < size; ++i) {
-            if (table.units[std::uint8_t(fileName[i])][0] != units[i])
+            if (table.unit[std::uint8_t(fileName[i])] != units[i])
                 return false;
         }
         return true;
@@ -92,7 +94,7 @@ std::size_t foldedHash(QByteArrayView fileName)
     std::size_t hash = kHashStart;
     if (table.oneUnitEach) {
         for (const char byte : fileName)
-            hash = hashStep(hash, table.units[std::uint8_t(byte)][0]);
+            hash = hashStep(hash, table.unit[std::uint8_t(byte)]);
         return hash;
     }
     for (const char byte : fileName) {

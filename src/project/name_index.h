@@ -1,55 +1,68 @@
 #pragma once
 #include <QtGlobal>
+#include <algorithm>
+#include <array>
 #include <cstddef>
-#include <vector>
+#include <memory>
+#include <span>
 
 namespace vorna::project {
 
 // Ids (line or entry numbers) by the hash of their folded name, open addressing with
 // linear probing. Ids of one hash lie along the probe path in the order they were
 // added, so a lookup meets the first one stored: the file rules' "first match wins".
+// Slots hold only the ids; the caller knows each id's hash and name.
 class NameIndex {
 public:
-    // Room for `count` ids.
+    // Room for `count` ids. Most sections are small, and their tables need no heap.
     explicit NameIndex(std::size_t count)
     {
         // At most two thirds full, so that probes stay short and always end.
-        std::size_t size = 8;
+        std::size_t size = kInline;
         while (size < count + count / 2 + 1)
             size *= 2;
-        slots_.resize(size);
+        if (size > kInline) {
+            heap_ = std::make_unique_for_overwrite<Slot[]>(size);
+            slots_ = std::span<Slot>(heap_.get(), size);
+        } else {
+            slots_ = std::span<Slot>(inline_);
+        }
+        std::fill(slots_.begin(), slots_.end(), -1);
         mask_ = size - 1;
     }
+    NameIndex(const NameIndex &) = delete;
+    NameIndex &operator=(const NameIndex &) = delete;
 
     void add(std::size_t hash, qsizetype id)
     {
         std::size_t s = start(hash);
-        while (slots_[s].id >= 0)
+        while (slots_[s] >= 0)
             s = (s + 1) & mask_;
-        slots_[s] = {hash, id};
+        slots_[s] = id;
     }
 
-    // The first id added under `hash` for which same(id) holds, or -1.
+    // The first id added under `hash` for which same(id) holds, or -1. same() must
+    // compare the hash first: ids of other hashes share the probe path.
     template <typename Same> qsizetype find(std::size_t hash, Same same) const
     {
         for (std::size_t s = start(hash);; s = (s + 1) & mask_) {
-            const Slot &slot = slots_[s];
-            if (slot.id < 0)
+            const qsizetype id = slots_[s];
+            if (id < 0)
                 return -1;
-            if (slot.hash == hash && same(slot.id))
-                return slot.id;
+            if (same(id))
+                return id;
         }
     }
 
 private:
-    struct Slot {
-        std::size_t hash = 0;
-        qsizetype id = -1;
-    };
+    using Slot = qsizetype; // -1 for an empty slot
+    static constexpr std::size_t kInline = 32;
 
     std::size_t start(std::size_t hash) const { return (hash ^ (hash >> 29)) & mask_; }
 
-    std::vector<Slot> slots_;
+    std::array<Slot, kInline> inline_;
+    std::unique_ptr<Slot[]> heap_;
+    std::span<Slot> slots_;
     std::size_t mask_ = 0;
 };
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <iterator>
+#include <cstring>
 #include <utility>
 
 namespace vorna::project {
@@ -58,7 +58,9 @@ QByteArrayView readValue(QByteArrayView raw)
 // Characters that would end the line early (or end a C string in other readers).
 bool breaksLine(QStringView s)
 {
-    return s.contains(u'\r') || s.contains(u'\n') || s.contains(QChar(0));
+    return std::any_of(s.begin(), s.end(), [](QChar c) {
+        return c.unicode() <= u'\r' && (c == u'\r' || c == u'\n' || c == u'\0');
+    });
 }
 
 // A name that reads back as itself: trimmed, not empty, not taken for a comment, a
@@ -78,7 +80,7 @@ ProfileDocument::Name::Name(const QString &name)
 {
 }
 
-ProfileDocument::Line ProfileDocument::makeLine(const QByteArray &buffer, qsizetype begin, qsizetype size, End end)
+ProfileDocument::Line ProfileDocument::makeLine(std::size_t buffer, qsizetype begin, qsizetype size, End end) const
 {
     Line line;
     line.buffer = buffer;
@@ -88,7 +90,7 @@ ProfileDocument::Line ProfileDocument::makeLine(const QByteArray &buffer, qsizet
     // Without the code page nothing decodes, and every line reads as empty.
     if (!windows1250Available())
         return line;
-    const QByteArrayView text = line.text();
+    const QByteArrayView text = this->text(line);
     const QByteArrayView t = trimmed(text);
     const auto setName = [&](const char *from, const char *to) {
         const QByteArrayView name = trimmed(QByteArrayView(from, to));
@@ -113,94 +115,88 @@ ProfileDocument::Line ProfileDocument::makeLine(const QByteArray &buffer, qsizet
     return line;
 }
 
-ProfileDocument::Line ProfileDocument::makeKeyLine(const QByteArray &buffer, qsizetype begin, qsizetype size,
-                                                  const FoldedName &name)
-{
-    Line line;
-    line.buffer = buffer;
-    line.begin = begin;
-    line.size = size;
-    line.end = End::CrLf;
-    line.kind = Kind::Key;
-    line.nameSize = name.bytes()->size();
-    line.nameHash = name.hash();
-    line.eq = line.nameSize;
-    return line;
-}
-
 ProfileDocument ProfileDocument::parse(QByteArrayView bytes)
 {
     ProfileDocument doc;
-    const QByteArray source = bytes.toByteArray();
-    doc.lines_.reserve(std::size_t(bytes.count('\n')) + 1);
+    doc.buffers_.push_back(bytes.toByteArray());
+    std::size_t lines = 1;
+    const char *const end = bytes.data() + bytes.size();
+    for (const char *lf = bytes.data();
+         lf != end && (lf = static_cast<const char *>(std::memchr(lf, '\n', std::size_t(end - lf)))); ++lf)
+        ++lines;
+    doc.lines_.reserve(lines);
     qsizetype start = 0;
     while (start < bytes.size()) {
         const qsizetype lf = bytes.indexOf('\n', start);
         if (lf < 0) {
-            doc.lines_.push_back(makeLine(source, start, bytes.size() - start, End::None));
-            break;
+            doc.lines_.push_back(doc.makeLine(0, start, bytes.size() - start, End::None));
+            start = bytes.size();
+        } else {
+            const bool cr = lf > start && bytes.data()[lf - 1] == '\r';
+            doc.lines_.push_back(doc.makeLine(0, start, lf - start - (cr ? 1 : 0), cr ? End::CrLf : End::Lf));
+            start = lf + 1;
         }
-        const bool cr = lf > start && bytes.data()[lf - 1] == '\r';
-        doc.lines_.push_back(makeLine(source, start, lf - start - (cr ? 1 : 0), cr ? End::CrLf : End::Lf));
-        start = lf + 1;
+        if (doc.lines_.back().kind == Kind::Section)
+            doc.headers_.push_back(qsizetype(doc.lines_.size()) - 1);
     }
     return doc;
 }
 
 qsizetype ProfileDocument::findSection(const FoldedName &section) const
 {
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const Line &line = lines_[i];
-        if (line.kind == Kind::Section && line.nameHash == section.hash() && section.matches(line.name()))
-            return qsizetype(i);
+    for (const qsizetype at : headers_) {
+        const Line &line = lines_[std::size_t(at)];
+        if (line.nameHash == section.hash() && section.matches(name(line)))
+            return at;
     }
     return -1;
 }
 
 qsizetype ProfileDocument::sectionEnd(qsizetype header) const
 {
-    auto i = std::size_t(header) + 1;
-    while (i < lines_.size() && lines_[i].kind != Kind::Section)
-        ++i;
-    return qsizetype(i);
+    const auto next = std::upper_bound(headers_.begin(), headers_.end(), header);
+    return next != headers_.end() ? *next : qsizetype(lines_.size());
 }
 
-NameIndex ProfileDocument::keyIndex(qsizetype header, qsizetype end) const
+void ProfileDocument::indexKeys(NameIndex &index, qsizetype header, qsizetype end) const
 {
-    NameIndex index(std::size_t(end - header - 1));
     for (qsizetype i = header + 1; i < end; ++i) {
         const Line &line = lines_[std::size_t(i)];
         if (line.kind == Kind::Key)
             index.add(line.nameHash, i);
     }
-    return index;
 }
 
 qsizetype ProfileDocument::findKey(const NameIndex &index, const FoldedName &key) const
 {
-    return index.find(key.hash(), [&](qsizetype i) { return key.matches(lines_[std::size_t(i)].name()); });
+    return index.find(key.hash(), [&](qsizetype i) {
+        const Line &line = lines_[std::size_t(i)];
+        return line.nameHash == key.hash() && key.matches(name(line));
+    });
 }
 
 ProfileDocument::Values ProfileDocument::values(const Name &section, std::span<const Name> keys) const
 {
     Values found;
-    found.spans_.assign(keys.size(), {-1, 0});
     const qsizetype header = findSection(section.folded_);
     if (header < 0)
         return found;
-    // First each key's line, kept in the span's start, and the room all values need.
-    const NameIndex index = keyIndex(header, sectionEnd(header));
+    found.spans_.assign(keys.size(), {-1, 0});
+    // First each key's line, kept in the span's start, and room enough for the values.
+    const qsizetype end = sectionEnd(header);
+    NameIndex index(std::size_t(end - header - 1));
+    indexKeys(index, header, end);
     qsizetype size = 0;
     for (std::size_t k = 0; k < keys.size(); ++k) {
         if (const qsizetype at = findKey(index, keys[k].folded_); at >= 0) {
             found.spans_[k].first = at;
-            size += readValue(lines_[std::size_t(at)].rawValue()).size();
+            size += rawValue(lines_[std::size_t(at)]).size();
         }
     }
     found.text_.reserve(size);
     for (auto &[start, length] : found.spans_) {
         if (start >= 0) {
-            const QByteArrayView value = readValue(lines_[std::size_t(start)].rawValue());
+            const QByteArrayView value = readValue(rawValue(lines_[std::size_t(start)]));
             start = found.text_.size();
             decodeWindows1250Into(found.text_, value);
             length = found.text_.size() - start;
@@ -249,27 +245,49 @@ bool ProfileDocument::setValues(QStringView section, const std::vector<Entry> &e
 
 bool ProfileDocument::setValues(const Name &section, std::span<const Name> keys, std::span<const QStringView> values)
 {
-    // Everything is checked before the first line changes.
     if (!section.fitsHeader_ || keys.size() != values.size())
         return false;
-    for (std::size_t e = 0; e < keys.size(); ++e) {
-        if (!keys[e].fitsKeyLine_ || breaksLine(values[e]) || !fitsWindows1250(values[e]))
+    qsizetype header = findSection(section.folded_);
+    const qsizetype sectionLines = header >= 0 ? sectionEnd(header) - header : 1;
+
+    // One allocation for the bookkeeping below: where each encoded value starts, the
+    // entry that sets each line of the section, and the new keys with their entries.
+    const std::size_t n = keys.size();
+    std::vector<qsizetype> scratch(n + 1 + std::size_t(sectionLines) + 2 * n);
+    const std::span<qsizetype> valueStarts(scratch.data(), n + 1);
+    const std::span<qsizetype> lastEntry(valueStarts.data() + n + 1, std::size_t(sectionLines));
+    const std::span<qsizetype> newKeyOf(lastEntry.data() + sectionLines, n);
+    const std::span<qsizetype> newKeys(newKeyOf.data() + n, n);
+
+    // Every value is encoded once, and everything checked, before the first line changes.
+    for (std::size_t e = 0; e < n; ++e)
+        valueStarts[e + 1] = valueStarts[e] + values[e].size();
+    QByteArray encoded(valueStarts.back(), Qt::Uninitialized);
+    for (std::size_t e = 0; e < n; ++e) {
+        if (!keys[e].fitsKeyLine_ || !encodeWindows1250To(values[e], encoded.data() + valueStarts[e]))
             return false;
     }
+    // The characters that break a line are ASCII, so they show in the bytes as they were.
+    if (encoded.contains('\r') || encoded.contains('\n') || encoded.contains('\0'))
+        return false;
+    const auto encodedValue = [&](std::size_t e) {
+        return QByteArrayView(encoded).sliced(valueStarts[e], valueStarts[e + 1] - valueStarts[e]);
+    };
 
-    qsizetype header = findSection(section.folded_);
     if (header < 0) {
         // Set the new section off from what comes before it by one empty line.
-        std::vector<Line> head;
-        if (!lines_.empty() && !trimmed(lines_.back().text()).isEmpty())
-            head.push_back(makeLine(QByteArray(), 0, 0, End::CrLf));
-        const QByteArray bytes = '[' + *section.folded_.bytes() + ']';
-        head.push_back(makeLine(bytes, 0, bytes.size(), End::CrLf));
-        header = qsizetype(lines_.size() + head.size()) - 1;
-        insertLines(qsizetype(lines_.size()), std::move(head));
+        const bool blankLine = !lines_.empty() && !trimmed(text(lines_.back())).isEmpty();
+        buffers_.push_back('[' + *section.folded_.bytes() + ']');
+        const qsizetype count = blankLine ? 2 : 1;
+        Line *const head = makeRoom(qsizetype(lines_.size()), count);
+        if (blankLine)
+            head[0] = makeLine(buffers_.size() - 1, 0, 0, End::CrLf);
+        head[count - 1] = makeLine(buffers_.size() - 1, 0, buffers_.back().size(), End::CrLf);
+        header = qsizetype(lines_.size()) - 1;
+        headers_.push_back(header);
     }
 
-    const qsizetype end = sectionEnd(header);
+    const qsizetype end = header + sectionLines;
     qsizetype insertAt = header + 1;
     for (qsizetype i = header + 1; i < end; ++i) {
         if (lines_[std::size_t(i)].kind == Kind::Key)
@@ -279,99 +297,101 @@ bool ProfileDocument::setValues(const Name &section, std::span<const Name> keys,
     // Entries as if stored one after the other: the last entry of a name gives the
     // value, and for a new key its spelling too; a new key goes where its first entry
     // put it. lastEntry holds, by line from the header on, the entry that sets it.
-    const NameIndex existing = keyIndex(header, end);
-    std::vector<qsizetype> lastEntry(std::size_t(end - header), -1);
-    std::vector<std::size_t> newKeys; // by new key, its last entry
+    NameIndex existing(std::size_t(sectionLines - 1));
+    indexKeys(existing, header, end);
+    std::fill(lastEntry.begin(), lastEntry.end(), -1);
+    std::size_t newKeyCount = 0;
     std::optional<NameIndex> firstNewEntry;
-    std::vector<std::size_t> newKeyOf; // by entry, for the first entry of a new key
-    for (std::size_t e = 0; e < keys.size(); ++e) {
+    for (std::size_t e = 0; e < n; ++e) {
         const FoldedName &name = keys[e].folded_;
         if (const qsizetype at = findKey(existing, name); at >= 0) {
             lastEntry[std::size_t(at - header)] = qsizetype(e);
             continue;
         }
-        if (!firstNewEntry) {
-            firstNewEntry.emplace(keys.size());
-            newKeyOf.resize(keys.size());
-        }
+        if (!firstNewEntry)
+            firstNewEntry.emplace(n);
         const qsizetype first =
             firstNewEntry->find(name.hash(), [&](qsizetype i) { return keys[std::size_t(i)].folded_ == name; });
         if (first >= 0) {
-            newKeys[newKeyOf[std::size_t(first)]] = e;
+            newKeys[std::size_t(newKeyOf[std::size_t(first)])] = qsizetype(e);
         } else {
             firstNewEntry->add(name.hash(), qsizetype(e));
-            newKeyOf[e] = newKeys.size();
-            newKeys.push_back(e);
+            newKeyOf[e] = qsizetype(newKeyCount);
+            newKeys[newKeyCount++] = qsizetype(e);
         }
     }
 
-    // A value the line already holds leaves it as it is, bytes and all.
-    std::vector<qsizetype> changed; // line numbers
+    // A value the line already holds leaves it as it is, bytes and all; lastEntry then
+    // forgets the line.
     qsizetype size = 0;
     for (std::size_t i = 0; i < lastEntry.size(); ++i) {
         if (lastEntry[i] < 0)
             continue;
         const Line &line = lines_[std::size_t(header) + i];
-        const QStringView value = values[std::size_t(lastEntry[i])];
-        if (!isWindows1250Of(line.rawValue(), value)) {
-            changed.push_back(header + qsizetype(i));
+        const QByteArrayView value = encodedValue(std::size_t(lastEntry[i]));
+        if (rawValue(line) == value)
+            lastEntry[i] = -1;
+        else
             size += line.eq + 1 + value.size();
-        }
     }
-    for (const std::size_t e : newKeys)
-        size += keys[e].folded_.bytes()->size() + 1 + values[e].size();
-    if (changed.empty() && newKeys.empty())
+    for (std::size_t k = 0; k < newKeyCount; ++k) {
+        const auto e = std::size_t(newKeys[k]);
+        size += keys[e].folded_.bytes()->size() + 1 + encodedValue(e).size();
+    }
+    if (size == 0)
         return true;
 
-    // The lines this edit writes share one buffer, complete before any line shares it.
-    // Names and values were checked to fit the code page, so encoding cannot fail.
-    QByteArray buffer;
-    buffer.reserve(size);
-    std::vector<qsizetype> starts;
-    starts.reserve(changed.size() + newKeys.size() + 1);
-    for (const qsizetype at : changed) {
-        const Line &line = lines_[std::size_t(at)];
-        starts.push_back(buffer.size());
-        buffer.append(line.text().first(line.eq + 1));
-        appendWindows1250(buffer, values[std::size_t(lastEntry[std::size_t(at - header)])]);
+    // The lines this edit writes go into one buffer of their own. A changed line keeps
+    // its name and "=", so only where its text lies changes. A new line is a key line
+    // by construction: a writable name has no "=", no blanks at its ends and no leading
+    // "[" or ";".
+    QByteArray buffer(size, Qt::Uninitialized);
+    char *const start = buffer.data();
+    char *to = start;
+    const auto put = [&](QByteArrayView bytes) { to = std::copy_n(bytes.data(), bytes.size(), to); };
+    const std::size_t written = buffers_.size();
+    for (std::size_t i = 0; i < lastEntry.size(); ++i) {
+        if (lastEntry[i] < 0)
+            continue;
+        Line &line = lines_[std::size_t(header) + i];
+        const char *const from = to;
+        put(text(line).first(line.eq + 1));
+        put(encodedValue(std::size_t(lastEntry[i])));
+        line.buffer = written;
+        line.begin = from - start;
+        line.size = to - from;
     }
-    for (const std::size_t e : newKeys) {
-        starts.push_back(buffer.size());
-        buffer.append(*keys[e].folded_.bytes());
-        buffer.append('=');
-        appendWindows1250(buffer, values[e]);
+    Line *const added = makeRoom(insertAt, qsizetype(newKeyCount));
+    for (std::size_t k = 0; k < newKeyCount; ++k) {
+        const auto e = std::size_t(newKeys[k]);
+        const FoldedName &name = keys[e].folded_;
+        const char *const from = to;
+        put(*name.bytes());
+        *to++ = '=';
+        put(encodedValue(e));
+        Line &line = added[k];
+        line.buffer = written;
+        line.begin = from - start;
+        line.size = to - from;
+        line.end = End::CrLf;
+        line.kind = Kind::Key;
+        line.nameSize = name.bytes()->size();
+        line.nameHash = name.hash();
+        line.eq = line.nameSize;
     }
-    starts.push_back(buffer.size());
-
-    // A changed line keeps its name and "=", so only where its text lies changes.
-    std::size_t written = 0;
-    for (const qsizetype at : changed) {
-        Line &line = lines_[std::size_t(at)];
-        line.buffer = buffer;
-        line.begin = starts[written];
-        line.size = starts[written + 1] - starts[written];
-        ++written;
-    }
-    // A new line is a key line by construction: a writable name has no "=", no blanks
-    // at its ends and no leading "[" or ";".
-    std::vector<Line> added;
-    added.reserve(newKeys.size());
-    for (const std::size_t e : newKeys) {
-        added.push_back(makeKeyLine(buffer, starts[written], starts[written + 1] - starts[written], keys[e].folded_));
-        ++written;
-    }
-    insertLines(insertAt, std::move(added));
+    buffers_.push_back(std::move(buffer));
     return true;
 }
 
-void ProfileDocument::insertLines(qsizetype at, std::vector<Line> lines)
+ProfileDocument::Line *ProfileDocument::makeRoom(qsizetype at, qsizetype count)
 {
-    if (lines.empty())
-        return;
     // Only the last line can lack its line end, and it no longer is the last.
-    if (at == qsizetype(lines_.size()) && !lines_.empty() && lines_.back().end == End::None)
+    if (count > 0 && at == qsizetype(lines_.size()) && !lines_.empty() && lines_.back().end == End::None)
         lines_.back().end = End::CrLf;
-    lines_.insert(lines_.begin() + at, std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+    for (auto h = std::lower_bound(headers_.begin(), headers_.end(), at); h != headers_.end(); ++h)
+        *h += count;
+    lines_.insert(lines_.begin() + at, std::size_t(count), Line());
+    return lines_.data() + at;
 }
 
 QByteArray ProfileDocument::toBytes() const
@@ -384,7 +404,7 @@ QByteArray ProfileDocument::toBytes() const
     QByteArray out(size, Qt::Uninitialized);
     char *to = out.data();
     for (const Line &line : lines_) {
-        to = std::copy_n(line.buffer.constData() + line.begin, line.size, to);
+        to = std::copy_n(text(line).data(), line.size, to);
         if (line.end == End::CrLf)
             *to++ = '\r';
         if (line.end != End::None)

@@ -53,6 +53,8 @@ public:
         // lasts as long as this object.
         std::optional<QStringView> operator[](std::size_t i) const
         {
+            if (spans_.empty())
+                return std::nullopt;
             const auto [start, size] = spans_[i];
             if (start < 0)
                 return std::nullopt;
@@ -62,7 +64,8 @@ public:
     private:
         friend class ProfileDocument;
         QString text_;
-        std::vector<std::pair<qsizetype, qsizetype>> spans_; // start and size in text_, start -1 when missing
+        // Start and size in text_, start -1 when missing; empty when the section is.
+        std::vector<std::pair<qsizetype, qsizetype>> spans_;
     };
 
     static ProfileDocument parse(QByteArrayView bytes);
@@ -92,39 +95,45 @@ public:
 private:
     enum class Kind : std::uint8_t { Other, Section, Key };
     enum class End : std::uint8_t { None, Lf, CrLf };
-    // A line's text is a stretch of a buffer it shares: the parsed bytes, or what one
-    // edit wrote for all the lines it made or changed. Names stay bytes: they are
-    // folded only while they are compared.
+    // A line's text is a stretch of one of the document's buffers: the parsed bytes, or
+    // what one edit wrote for all the lines it made or changed. Lines are plain values,
+    // so that inserting lines only moves bytes. Names stay bytes: they are folded only
+    // while they are compared.
     struct Line {
-        QByteArray buffer;
+        std::size_t buffer = 0; // in buffers_
         qsizetype begin = 0;
         qsizetype size = 0;
-        End end = End::None;
-        Kind kind = Kind::Other;
         qsizetype nameBegin = 0; // section or key name, trimmed, within the text
         qsizetype nameSize = 0;
-        std::size_t nameHash = 0; // foldedHash of the name
         qsizetype eq = -1;        // a key line's first "="
-
-        QByteArrayView text() const { return QByteArrayView(buffer.constData() + begin, size); }
-        QByteArrayView name() const { return QByteArrayView(buffer.constData() + begin + nameBegin, nameSize); }
-        QByteArrayView rawValue() const { return text().sliced(eq + 1); }
+        std::size_t nameHash = 0; // foldedHash of the name
+        End end = End::None;
+        Kind kind = Kind::Other;
     };
 
-    // The line at [begin, begin + size) of buffer, with its kind and name.
-    static Line makeLine(const QByteArray &buffer, qsizetype begin, qsizetype size, End end);
-    // The same for a line known to be a key line: the name, "=" and the value.
-    static Line makeKeyLine(const QByteArray &buffer, qsizetype begin, qsizetype size, const FoldedName &name);
+    QByteArrayView text(const Line &line) const
+    {
+        return QByteArrayView(buffers_[line.buffer].constData() + line.begin, line.size);
+    }
+    QByteArrayView name(const Line &line) const { return text(line).sliced(line.nameBegin, line.nameSize); }
+    QByteArrayView rawValue(const Line &line) const { return text(line).sliced(line.eq + 1); }
+
+    // The line at [begin, begin + size) of buffer `buffer`, with its kind and name.
+    Line makeLine(std::size_t buffer, qsizetype begin, qsizetype size, End end) const;
     // Index of the first section header with this name, or -1.
     qsizetype findSection(const FoldedName &section) const;
     // One past the last line of the section whose header is at `header`.
     qsizetype sectionEnd(qsizetype header) const;
-    // The key lines between header and end, by folded name.
-    NameIndex keyIndex(qsizetype header, qsizetype end) const;
+    // Adds the key lines between header and end, by folded name.
+    void indexKeys(NameIndex &index, qsizetype header, qsizetype end) const;
     qsizetype findKey(const NameIndex &index, const FoldedName &key) const;
-    void insertLines(qsizetype at, std::vector<Line> lines);
+    // Room for `count` lines at `at`, to be filled in: key lines, or a header that the
+    // caller adds to headers_.
+    Line *makeRoom(qsizetype at, qsizetype count);
 
+    std::vector<QByteArray> buffers_;
     std::vector<Line> lines_;
+    std::vector<qsizetype> headers_; // the section header lines, in order
 };
 
 } // namespace vorna::project

@@ -68,6 +68,15 @@ std::optional<QByteArray> readWhole(const QString &path)
     return bytes;
 }
 
+// Any integer but zero ticks a box. A lone digit, what a saved file holds, is read
+// without the parser: files hold 140 of them.
+bool ticks(QStringView value)
+{
+    if (value.size() == 1 && value.front() >= u'0' && value.front() <= u'9')
+        return value.front() != u'0';
+    return link::parseIntegerField(value).value_or(0) != 0;
+}
+
 } // namespace
 
 ProjectValues readProject(const ProfileDocument &doc)
@@ -81,8 +90,7 @@ ProjectValues readProject(const ProfileDocument &doc)
             if (k.kind == ProjectKey::Kind::Text) {
                 values.edits[std::size_t(k.control)] = value ? value->toString() : k.defaultValue;
             } else {
-                const auto number = value ? link::parseIntegerField(*value) : std::nullopt;
-                values.ticks[std::size_t(k.control)] = number.value_or(0) != 0;
+                values.ticks[std::size_t(k.control)] = value && ticks(*value);
             }
         }
     }
@@ -92,7 +100,7 @@ ProjectValues readProject(const ProfileDocument &doc)
 bool writeProject(ProfileDocument &doc, const ProjectValues &values)
 {
     std::vector<QStringView> texts;
-    texts.reserve(kGuardianBoxCount);
+    texts.reserve(kGuardianBoxCount); // the largest section
     for (const SectionKeys &s : sectionKeys()) {
         texts.clear();
         for (const ProjectKey &k : s.keys) {

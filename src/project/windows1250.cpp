@@ -115,45 +115,26 @@ bool fitsWindows1250(QStringView text)
     return true;
 }
 
-bool appendWindows1250(QByteArray &out, QStringView text)
+bool encodeWindows1250To(QStringView text, char *out)
 {
     const CodePage &cp = codePage();
     if (!cp.valid)
         return false;
-    const qsizetype start = out.size();
-    out.resize(start + text.size());
-    char *bytes = out.data() + start;
     for (const QChar c : text) {
         const int b = toByte(cp, c.unicode());
-        if (b < 0) {
-            out.truncate(start);
+        if (b < 0)
             return false;
-        }
-        *bytes++ = char(b);
+        *out++ = char(b);
     }
     return true;
 }
 
 std::optional<QByteArray> encodeWindows1250(QStringView text)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    if (!appendWindows1250(bytes, text))
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    if (!encodeWindows1250To(text, bytes.data()))
         return std::nullopt;
     return bytes;
-}
-
-bool isWindows1250Of(QByteArrayView bytes, QStringView text)
-{
-    const CodePage &cp = codePage();
-    if (!cp.valid || bytes.size() != text.size())
-        return false;
-    const char16_t *c = text.utf16();
-    for (const char b : bytes) {
-        if (cp.toUnicode[std::uint8_t(b)] != *c++)
-            return false;
-    }
-    return true;
 }
 
 } // namespace vorna::project

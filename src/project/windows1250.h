@@ -20,15 +20,11 @@ void decodeWindows1250Into(QString &text, QByteArrayView bytes);
 // nullopt when the text holds a character the code page cannot store.
 std::optional<QByteArray> encodeWindows1250(QStringView text);
 
-// The same without a buffer of its own: false, with `out` as it was, when a character
-// cannot be stored.
-bool appendWindows1250(QByteArray &out, QStringView text);
+// The same into room for text.size() bytes at `out`, so that many texts can share one
+// buffer; false when a character cannot be stored.
+bool encodeWindows1250To(QStringView text, char *out);
 
 // Whether the text could be stored, without storing it.
 bool fitsWindows1250(QStringView text);
-
-// Whether encoding the text would give exactly these bytes; lets a writer skip a value
-// the file already holds.
-bool isWindows1250Of(QByteArrayView bytes, QStringView text);
 
 } // namespace vorna::project
