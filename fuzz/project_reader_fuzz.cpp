@@ -1,12 +1,13 @@
 // Feeds arbitrary bytes to the project file reader and checks what must hold for any
 // file: an untouched document gives back its bytes, every read value keeps to the
 // length limit, and a project stored into the document reads back as stored.
-// Names are compared inside Qt, out of the fuzzer's sight, so the input is also
-// spliced into a file that already holds every section. The store-and-read-back
-// round trip, by far the dearest check, runs on that spliced file only: it holds the
-// input whole, so every check still sees every input.
+// An input seldom holds the sections the reader looks for, so it is also spliced into
+// a file that already holds every section. The input alone is only parsed and given
+// back; the reading and the store-and-read-back round trip, the dear checks, run on
+// the spliced file, which holds the input whole: every check still sees every input.
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "project/key_table.h"
 #include "project/profile_document.h"
@@ -43,15 +44,18 @@ constexpr char kEverySection[] = "; base\r\n[KARTY_SERWIS]\r\nSerwis1=1\r\n[kart
                                  "Szafka20='7'\r\n[CZASY]\r\nUzytkownik=5\r\n[OPIEKUN]\r\n"
                                  "Opiekun1_01=1\r\nOpiekun7_20=$10";
 
-// Parsed and read back as it is; returns the document.
-ProfileDocument readFile(QByteArrayView bytes)
+ProfileDocument parseUntouched(QByteArrayView bytes)
 {
     ProfileDocument doc = ProfileDocument::parse(bytes);
     check(doc.toBytes() == bytes);
+    return doc;
+}
+
+void readWithinLimits(const ProfileDocument &doc)
+{
     const ProjectValues read = vorna::project::readProject(doc);
     for (const QString &text : read.edits)
         check(text.size() <= ProfileDocument::kMaxValueLength);
-    return doc;
 }
 
 void storeAndReadBack(ProfileDocument doc, const std::uint8_t *data, std::size_t size)
@@ -70,7 +74,7 @@ void storeAndReadBack(ProfileDocument doc, const std::uint8_t *data, std::size_t
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    readFile(QByteArrayView(data, qsizetype(size)));
+    parseUntouched(QByteArrayView(data, qsizetype(size)));
 
     // The first two bytes, when there are two, pick where the rest goes into the file
     // with every section; a shorter input goes in front.
@@ -84,6 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QByteArray spliced = base.left(at);
     spliced.append(reinterpret_cast<const char *>(data + skip), qsizetype(size - skip));
     spliced.append(base.mid(at));
-    storeAndReadBack(readFile(spliced), data, size);
+    ProfileDocument doc = parseUntouched(spliced);
+    readWithinLimits(doc);
+    storeAndReadBack(std::move(doc), data, size);
     return 0;
 }

@@ -1,8 +1,8 @@
 #pragma once
 #include <QtGlobal>
-#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <span>
 
@@ -27,7 +27,7 @@ public:
         } else {
             slots_ = std::span<Slot>(inline_);
         }
-        std::fill(slots_.begin(), slots_.end(), -1);
+        std::memset(slots_.data(), 0xFF, slots_.size_bytes()); // all -1
         mask_ = size - 1;
     }
     NameIndex(const NameIndex &) = delete;
@@ -35,18 +35,20 @@ public:
 
     void add(std::size_t hash, qsizetype id)
     {
+        Slot *const table = slots_.data();
         std::size_t s = start(hash);
-        while (slots_[s] >= 0)
+        while (table[s] >= 0)
             s = (s + 1) & mask_;
-        slots_[s] = id;
+        table[s] = id;
     }
 
     // The first id added under `hash` for which same(id) holds, or -1. same() must
     // compare the hash first: ids of other hashes share the probe path.
     template <typename Same> qsizetype find(std::size_t hash, Same same) const
     {
+        const Slot *const table = slots_.data();
         for (std::size_t s = start(hash);; s = (s + 1) & mask_) {
-            const qsizetype id = slots_[s];
+            const qsizetype id = table[s];
             if (id < 0)
                 return -1;
             if (same(id))

@@ -4,32 +4,39 @@
 #include "project/windows1250.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace vorna::project {
 
 namespace {
 
-// The blanks that names and values lose at their ends. All are ASCII, so a line's
-// bytes trim as its characters do.
-constexpr std::array<bool, 256> kBlank = [] {
-    std::array<bool, 256> blank{};
-    for (const char c : {' ', '\t', '\r', '\n', '\v', '\f'})
-        blank[std::uint8_t(c)] = true;
-    return blank;
-}();
+// The blanks that names and values lose at their ends: space, tab, LF, VT, FF, CR.
+// All are ASCII, so a line's bytes trim as its characters do. Every line is trimmed,
+// so the test is arithmetic rather than a chain of comparisons: a bit of a mask for the
+// bytes under 64 (1 >> (byte >> 6) is 0 for the others).
+constexpr std::uint64_t kBlankMask =
+    1ull << ' ' | 1ull << '\t' | 1ull << '\n' | 1ull << '\v' | 1ull << '\f' | 1ull << '\r';
+
+bool isBlank(std::uint32_t c)
+{
+    return c < 64 && (kBlankMask >> c & 1) != 0;
+}
+
+std::uint64_t blankByte(std::uint8_t byte)
+{
+    return kBlankMask >> (byte & 63u) & (1u >> (byte >> 6));
+}
 
 QStringView trimmed(QStringView s)
 {
-    const auto blank = [](QChar c) { return c.unicode() < kBlank.size() && kBlank[c.unicode()]; };
     qsizetype begin = 0;
     qsizetype end = s.size();
-    while (begin < end && blank(s[begin]))
+    while (begin < end && isBlank(s[begin].unicode()))
         ++begin;
-    while (end > begin && blank(s[end - 1]))
+    while (end > begin && isBlank(s[end - 1].unicode()))
         --end;
     return s.sliced(begin, end - begin);
 }
@@ -38,9 +45,9 @@ QByteArrayView trimmed(QByteArrayView s)
 {
     const char *begin = s.data();
     const char *end = begin + s.size();
-    while (begin != end && kBlank[std::uint8_t(*begin)])
+    while (begin != end && blankByte(std::uint8_t(*begin)) != 0)
         ++begin;
-    while (end != begin && kBlank[std::uint8_t(end[-1])])
+    while (end != begin && blankByte(std::uint8_t(end[-1])) != 0)
         --end;
     return QByteArrayView(begin, end);
 }
@@ -80,17 +87,16 @@ ProfileDocument::Name::Name(const QString &name)
 {
 }
 
-ProfileDocument::Line ProfileDocument::makeLine(std::size_t buffer, qsizetype begin, qsizetype size, End end) const
+ProfileDocument::Line ProfileDocument::makeLine(const char *data, qsizetype size, End end)
 {
     Line line;
-    line.buffer = buffer;
-    line.begin = begin;
+    line.data = data;
     line.size = size;
     line.end = end;
     // Without the code page nothing decodes, and every line reads as empty.
     if (!windows1250Available())
         return line;
-    const QByteArrayView text = this->text(line);
+    const QByteArrayView text = line.text();
     const QByteArrayView t = trimmed(text);
     const auto setName = [&](const char *from, const char *to) {
         const QByteArrayView name = trimmed(QByteArrayView(from, to));
@@ -119,6 +125,7 @@ ProfileDocument ProfileDocument::parse(QByteArrayView bytes)
 {
     ProfileDocument doc;
     doc.buffers_.push_back(bytes.toByteArray());
+    const char *const source = doc.buffers_.back().constData();
     std::size_t lines = 1;
     const char *const end = bytes.data() + bytes.size();
     for (const char *lf = bytes.data();
@@ -128,16 +135,18 @@ ProfileDocument ProfileDocument::parse(QByteArrayView bytes)
     qsizetype start = 0;
     while (start < bytes.size()) {
         const qsizetype lf = bytes.indexOf('\n', start);
+        Line line;
         if (lf < 0) {
-            doc.lines_.push_back(doc.makeLine(0, start, bytes.size() - start, End::None));
+            line = makeLine(source + start, bytes.size() - start, End::None);
             start = bytes.size();
         } else {
             const bool cr = lf > start && bytes.data()[lf - 1] == '\r';
-            doc.lines_.push_back(doc.makeLine(0, start, lf - start - (cr ? 1 : 0), cr ? End::CrLf : End::Lf));
+            line = makeLine(source + start, lf - start - (cr ? 1 : 0), cr ? End::CrLf : End::Lf);
             start = lf + 1;
         }
-        if (doc.lines_.back().kind == Kind::Section)
-            doc.headers_.push_back(qsizetype(doc.lines_.size()) - 1);
+        if (line.kind == Kind::Section)
+            doc.headers_.push_back(qsizetype(doc.lines_.size()));
+        doc.lines_.push_back(line);
     }
     return doc;
 }
@@ -146,7 +155,7 @@ qsizetype ProfileDocument::findSection(const FoldedName &section) const
 {
     for (const qsizetype at : headers_) {
         const Line &line = lines_[std::size_t(at)];
-        if (line.nameHash == section.hash() && section.matches(name(line)))
+        if (line.nameHash == section.hash() && section.matches(line.name()))
             return at;
     }
     return -1;
@@ -158,49 +167,68 @@ qsizetype ProfileDocument::sectionEnd(qsizetype header) const
     return next != headers_.end() ? *next : qsizetype(lines_.size());
 }
 
-void ProfileDocument::indexKeys(NameIndex &index, qsizetype header, qsizetype end) const
+qsizetype ProfileDocument::indexKeys(NameIndex &index, qsizetype header, qsizetype end) const
 {
-    for (qsizetype i = header + 1; i < end; ++i) {
-        const Line &line = lines_[std::size_t(i)];
-        if (line.kind == Kind::Key)
-            index.add(line.nameHash, i);
+    const Line *const first = lines_.data();
+    const Line *afterLastKey = first + header + 1;
+    // Copies of the lines: the checks on reading a member then run once a line.
+    for (const Line *at = afterLastKey, *stop = first + end; at != stop; ++at) {
+        const Line line = *at;
+        if (line.kind == Kind::Key) {
+            index.add(line.nameHash, at - first);
+            afterLastKey = at + 1;
+        }
     }
+    return afterLastKey - first;
 }
 
 qsizetype ProfileDocument::findKey(const NameIndex &index, const FoldedName &key) const
 {
-    return index.find(key.hash(), [&](qsizetype i) {
-        const Line &line = lines_[std::size_t(i)];
-        return line.nameHash == key.hash() && key.matches(name(line));
+    const Line *const lines = lines_.data();
+    const std::size_t hash = key.hash();
+    return index.find(hash, [&](qsizetype i) {
+        const Line line = lines[i];
+        return line.nameHash == hash && key.matches(line.name());
     });
 }
 
 ProfileDocument::Values ProfileDocument::values(const Name &section, std::span<const Name> keys) const
 {
     Values found;
+    found.values_.resize(keys.size());
     const qsizetype header = findSection(section.folded_);
     if (header < 0)
         return found;
-    found.spans_.assign(keys.size(), {-1, 0});
-    // First each key's line, kept in the span's start, and room enough for the values.
+    // First each key's line, kept in the size until the value is there, and the room
+    // for all values; then the values decoded one after the other. The loops run for
+    // every key of a file, so they walk plain pointers.
     const qsizetype end = sectionEnd(header);
     NameIndex index(std::size_t(end - header - 1));
     indexKeys(index, header, end);
-    qsizetype size = 0;
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-        if (const qsizetype at = findKey(index, keys[k].folded_); at >= 0) {
-            found.spans_[k].first = at;
-            size += rawValue(lines_[std::size_t(at)]).size();
-        }
+    const Line *const lines = lines_.data();
+    Values::Value *const first = found.values_.data();
+    Values::Value *const last = first + keys.size();
+    Values::Value *value = first;
+    qsizetype room = 0;
+    for (const Name &key : keys) {
+        const qsizetype at = findKey(index, key.folded_);
+        value->size = at;
+        room += at >= 0 ? lines[at].size : 0;
+        ++value;
     }
-    found.text_.reserve(size);
-    for (auto &[start, length] : found.spans_) {
-        if (start >= 0) {
-            const QByteArrayView value = readValue(rawValue(lines_[std::size_t(start)]));
-            start = found.text_.size();
-            decodeWindows1250Into(found.text_, value);
-            length = found.text_.size() - start;
+    found.text_ = QString(room, Qt::Uninitialized);
+    char16_t *to = reinterpret_cast<char16_t *>(found.text_.data());
+    for (value = first; value != last; ++value) {
+        const qsizetype at = value->size;
+        if (at < 0) {
+            value->size = 0;
+            continue;
         }
+        const Line line = lines[at];
+        const QByteArrayView bytes = readValue(line.rawValue());
+        decodeWindows1250To(bytes, to);
+        *value = {to, bytes.size()};
+        to += bytes.size();
     }
     return found;
 }
@@ -252,132 +280,140 @@ bool ProfileDocument::setValues(const Name &section, std::span<const Name> keys,
 
     // One allocation for the bookkeeping below: where each encoded value starts, the
     // entry that sets each line of the section, and the new keys with their entries.
+    // The loops run for every key of a file, so they walk plain pointers.
     const std::size_t n = keys.size();
-    std::vector<qsizetype> scratch(n + 1 + std::size_t(sectionLines) + 2 * n);
-    const std::span<qsizetype> valueStarts(scratch.data(), n + 1);
-    const std::span<qsizetype> lastEntry(valueStarts.data() + n + 1, std::size_t(sectionLines));
-    const std::span<qsizetype> newKeyOf(lastEntry.data() + sectionLines, n);
-    const std::span<qsizetype> newKeys(newKeyOf.data() + n, n);
+    const Name *const keysEnd = keys.data() + n;
+    const auto scratch = std::make_unique_for_overwrite<qsizetype[]>(n + 1 + std::size_t(sectionLines) + 2 * n);
+    qsizetype *const valueStart = scratch.get();
+    qsizetype *const lastEntry = valueStart + n + 1; // by line from the header on
+    qsizetype *const lastEntryEnd = lastEntry + sectionLines;
+    qsizetype *const newKeyOf = lastEntryEnd; // by entry
+    qsizetype *const newKeys = newKeyOf + n;
 
     // Every value is encoded once, and everything checked, before the first line changes.
-    for (std::size_t e = 0; e < n; ++e)
-        valueStarts[e + 1] = valueStarts[e] + values[e].size();
-    QByteArray encoded(valueStarts.back(), Qt::Uninitialized);
-    for (std::size_t e = 0; e < n; ++e) {
-        if (!keys[e].fitsKeyLine_ || !encodeWindows1250To(values[e], encoded.data() + valueStarts[e]))
+    qsizetype total = 0;
+    qsizetype *start = valueStart;
+    for (const QStringView &value : values) {
+        *start++ = total;
+        total += value.size();
+    }
+    *start = total;
+    QByteArray encoded(total, Qt::Uninitialized);
+    char *to = encoded.data();
+    const QStringView *value = values.data();
+    for (const Name *key = keys.data(); key != keysEnd; ++key, ++value) {
+        if (!key->fitsKeyLine_ || !encodeWindows1250To(*value, to))
             return false;
+        to += value->size();
     }
     // The characters that break a line are ASCII, so they show in the bytes as they were.
     if (encoded.contains('\r') || encoded.contains('\n') || encoded.contains('\0'))
         return false;
-    const auto encodedValue = [&](std::size_t e) {
-        return QByteArrayView(encoded).sliced(valueStarts[e], valueStarts[e + 1] - valueStarts[e]);
+    const auto encodedValue = [&](qsizetype entry) {
+        const qsizetype *const at = valueStart + entry;
+        return QByteArrayView(encoded.constData() + at[0], at[1] - at[0]);
     };
 
     if (header < 0) {
         // Set the new section off from what comes before it by one empty line.
-        const bool blankLine = !lines_.empty() && !trimmed(text(lines_.back())).isEmpty();
-        buffers_.push_back('[' + *section.folded_.bytes() + ']');
+        const bool blankLine = !lines_.empty() && !trimmed(lines_.back().text()).isEmpty();
+        const QByteArray &name = *section.folded_.bytes();
+        buffers_.push_back(QByteArray(blankLine ? "\r\n[" : "[") + name + "]\r\n");
+        const char *const bytes = buffers_.back().constData();
         const qsizetype count = blankLine ? 2 : 1;
         Line *const head = makeRoom(qsizetype(lines_.size()), count);
         if (blankLine)
-            head[0] = makeLine(buffers_.size() - 1, 0, 0, End::CrLf);
-        head[count - 1] = makeLine(buffers_.size() - 1, 0, buffers_.back().size(), End::CrLf);
+            head[0] = makeLine(bytes, 0, End::CrLf);
+        head[count - 1] = makeLine(bytes + 2 * (count - 1), name.size() + 2, End::CrLf);
         header = qsizetype(lines_.size()) - 1;
         headers_.push_back(header);
     }
 
-    const qsizetype end = header + sectionLines;
-    qsizetype insertAt = header + 1;
-    for (qsizetype i = header + 1; i < end; ++i) {
-        if (lines_[std::size_t(i)].kind == Kind::Key)
-            insertAt = i + 1;
-    }
-
     // Entries as if stored one after the other: the last entry of a name gives the
     // value, and for a new key its spelling too; a new key goes where its first entry
-    // put it. lastEntry holds, by line from the header on, the entry that sets it.
+    // put it. A value that a line already holds leaves the line as it is, bytes and
+    // all. lastEntry holds, by line from the header on, the entry that changes the
+    // line, or -1; `size` becomes room enough for the lines to write.
     NameIndex existing(std::size_t(sectionLines - 1));
-    indexKeys(existing, header, end);
-    std::fill(lastEntry.begin(), lastEntry.end(), -1);
-    std::size_t newKeyCount = 0;
+    const qsizetype insertAt = indexKeys(existing, header, header + sectionLines);
+    std::memset(lastEntry, 0xFF, std::size_t(sectionLines) * sizeof *lastEntry); // all -1
+    Line *const sectionStart = lines_.data() + header;
+    qsizetype size = 0;
+    qsizetype *newKey = newKeys;
     std::optional<NameIndex> firstNewEntry;
-    for (std::size_t e = 0; e < n; ++e) {
-        const FoldedName &name = keys[e].folded_;
+    qsizetype e = 0;
+    const char *valueBytes = encoded.constData();
+    value = values.data();
+    for (const Name *key = keys.data(); key != keysEnd; ++key, ++value, ++e) {
+        const QByteArrayView bytes(valueBytes, value->size());
+        valueBytes += value->size();
+        const FoldedName &name = key->folded_;
         if (const qsizetype at = findKey(existing, name); at >= 0) {
-            lastEntry[std::size_t(at - header)] = qsizetype(e);
+            const Line line = sectionStart[at - header];
+            const bool same = line.rawValue() == bytes;
+            lastEntry[at - header] = same ? -1 : e;
+            size += same ? 0 : line.eq + 1 + bytes.size() + qsizetype(line.end);
             continue;
         }
+        size += name.bytes()->size() + 1 + bytes.size() + 2;
         if (!firstNewEntry)
             firstNewEntry.emplace(n);
         const qsizetype first =
-            firstNewEntry->find(name.hash(), [&](qsizetype i) { return keys[std::size_t(i)].folded_ == name; });
+            firstNewEntry->find(name.hash(), [&](qsizetype i) { return keys.data()[i].folded_ == name; });
         if (first >= 0) {
-            newKeys[std::size_t(newKeyOf[std::size_t(first)])] = qsizetype(e);
+            newKeys[newKeyOf[first]] = e;
         } else {
-            firstNewEntry->add(name.hash(), qsizetype(e));
-            newKeyOf[e] = qsizetype(newKeyCount);
-            newKeys[newKeyCount++] = qsizetype(e);
+            firstNewEntry->add(name.hash(), e);
+            newKeyOf[e] = newKey - newKeys;
+            *newKey++ = e;
         }
     }
-
-    // A value the line already holds leaves it as it is, bytes and all; lastEntry then
-    // forgets the line.
-    qsizetype size = 0;
-    for (std::size_t i = 0; i < lastEntry.size(); ++i) {
-        if (lastEntry[i] < 0)
-            continue;
-        const Line &line = lines_[std::size_t(header) + i];
-        const QByteArrayView value = encodedValue(std::size_t(lastEntry[i]));
-        if (rawValue(line) == value)
-            lastEntry[i] = -1;
-        else
-            size += line.eq + 1 + value.size();
-    }
-    for (std::size_t k = 0; k < newKeyCount; ++k) {
-        const auto e = std::size_t(newKeys[k]);
-        size += keys[e].folded_.bytes()->size() + 1 + encodedValue(e).size();
-    }
+    qsizetype *const newKeysEnd = newKey;
     if (size == 0)
         return true;
 
-    // The lines this edit writes go into one buffer of their own. A changed line keeps
-    // its name and "=", so only where its text lies changes. A new line is a key line
-    // by construction: a writable name has no "=", no blanks at its ends and no leading
-    // "[" or ";".
+    // The lines this edit writes go into one buffer of their own, each with its line
+    // end. A changed line keeps its name, "=" and line end, so only where its text lies
+    // changes. A new line is a key line by construction: a writable name has no "=", no
+    // blanks at its ends and no leading "[" or ";".
     QByteArray buffer(size, Qt::Uninitialized);
-    char *const start = buffer.data();
-    char *to = start;
-    const auto put = [&](QByteArrayView bytes) { to = std::copy_n(bytes.data(), bytes.size(), to); };
-    const std::size_t written = buffers_.size();
-    for (std::size_t i = 0; i < lastEntry.size(); ++i) {
-        if (lastEntry[i] < 0)
+    to = buffer.data();
+    const auto put = [&](QByteArrayView bytes) {
+        if (!bytes.isEmpty())
+            to = static_cast<char *>(std::memcpy(to, bytes.data(), std::size_t(bytes.size()))) + bytes.size();
+    };
+    Line *changed = sectionStart;
+    for (const qsizetype *last = lastEntry; last != lastEntryEnd; ++last, ++changed) {
+        const qsizetype entry = *last;
+        if (entry < 0)
             continue;
-        Line &line = lines_[std::size_t(header) + i];
+        Line line = *changed;
         const char *const from = to;
-        put(text(line).first(line.eq + 1));
-        put(encodedValue(std::size_t(lastEntry[i])));
-        line.buffer = written;
-        line.begin = from - start;
-        line.size = to - from;
+        put(QByteArrayView(line.data, line.eq + 1));
+        put(encodedValue(entry));
+        put(QByteArrayView(line.data + line.size, qsizetype(line.end)));
+        line.data = from;
+        line.size = to - from - qsizetype(line.end);
+        *changed = line;
     }
-    Line *const added = makeRoom(insertAt, qsizetype(newKeyCount));
-    for (std::size_t k = 0; k < newKeyCount; ++k) {
-        const auto e = std::size_t(newKeys[k]);
-        const FoldedName &name = keys[e].folded_;
-        const char *const from = to;
-        put(*name.bytes());
+    Line *added = makeRoom(insertAt, newKeysEnd - newKeys);
+    for (const qsizetype *k = newKeys; k != newKeysEnd; ++k, ++added) {
+        const qsizetype entry = *k;
+        const FoldedName &name = keys.data()[entry].folded_;
+        const QByteArray &nameBytes = *name.bytes();
+        Line line;
+        line.data = to;
+        put(nameBytes);
         *to++ = '=';
-        put(encodedValue(e));
-        Line &line = added[k];
-        line.buffer = written;
-        line.begin = from - start;
-        line.size = to - from;
+        put(encodedValue(entry));
+        line.size = to - line.data;
+        put("\r\n");
         line.end = End::CrLf;
         line.kind = Kind::Key;
-        line.nameSize = name.bytes()->size();
+        line.nameSize = nameBytes.size();
         line.nameHash = name.hash();
         line.eq = line.nameSize;
+        *added = line;
     }
     buffers_.push_back(std::move(buffer));
     return true;
@@ -385,9 +421,14 @@ bool ProfileDocument::setValues(const Name &section, std::span<const Name> keys,
 
 ProfileDocument::Line *ProfileDocument::makeRoom(qsizetype at, qsizetype count)
 {
-    // Only the last line can lack its line end, and it no longer is the last.
-    if (count > 0 && at == qsizetype(lines_.size()) && !lines_.empty() && lines_.back().end == End::None)
-        lines_.back().end = End::CrLf;
+    // Only the last line can lack its line end, and it no longer is the last. Its text
+    // moves to a buffer of its own, where the line end can follow it as with all lines.
+    if (count > 0 && at == qsizetype(lines_.size()) && !lines_.empty() && lines_.back().end == End::None) {
+        Line &last = lines_.back();
+        buffers_.push_back(last.text().toByteArray() + "\r\n");
+        last.data = buffers_.back().constData();
+        last.end = End::CrLf;
+    }
     for (auto h = std::lower_bound(headers_.begin(), headers_.end(), at); h != headers_.end(); ++h)
         *h += count;
     lines_.insert(lines_.begin() + at, std::size_t(count), Line());
@@ -396,20 +437,31 @@ ProfileDocument::Line *ProfileDocument::makeRoom(qsizetype at, qsizetype count)
 
 QByteArray ProfileDocument::toBytes() const
 {
+    // A line's end follows its text in its buffer, and lines that follow each other in
+    // a buffer are copied as one: a file just read is a single copy. Every line of a
+    // file passes here, so the loops walk plain pointers.
+    const Line *const first = lines_.data();
+    const Line *const last = first + lines_.size();
     qsizetype size = 0;
-    for (const Line &line : lines_)
-        size += line.size + (line.end == End::CrLf ? 2 : line.end == End::Lf ? 1 : 0);
+    for (const Line *at = first; at != last; ++at) {
+        const Line line = *at;
+        size += line.size + qsizetype(line.end);
+    }
     if (size == 0)
         return QByteArray();
-    QByteArray out(size, Qt::Uninitialized);
-    char *to = out.data();
-    for (const Line &line : lines_) {
-        to = std::copy_n(text(line).data(), line.size, to);
-        if (line.end == End::CrLf)
-            *to++ = '\r';
-        if (line.end != End::None)
-            *to++ = '\n';
+    QByteArray out;
+    out.reserve(size);
+    const char *runStart = nullptr;
+    const char *runEnd = nullptr;
+    for (const Line *at = first; at != last; ++at) {
+        const Line line = *at;
+        if (line.data != runEnd) {
+            out.append(runStart, runEnd - runStart);
+            runStart = line.data;
+        }
+        runEnd = line.data + (line.size + qsizetype(line.end));
     }
+    out.append(runStart, runEnd - runStart);
     return out;
 }
 

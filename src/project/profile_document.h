@@ -51,21 +51,27 @@ public:
     public:
         // The value of the i-th key asked for, nullopt when it is missing; the view
         // lasts as long as this object.
-        std::optional<QStringView> operator[](std::size_t i) const
+        std::optional<QStringView> operator[](std::size_t i) const { return view(values_[i]); }
+        // Calls fn with each of them, in the order asked for.
+        template <typename Fn> void forEach(Fn fn) const
         {
-            if (spans_.empty())
-                return std::nullopt;
-            const auto [start, size] = spans_[i];
-            if (start < 0)
-                return std::nullopt;
-            return QStringView(text_.constData() + start, size);
+            for (const Value &value : values_)
+                fn(view(value));
         }
 
     private:
         friend class ProfileDocument;
+        struct Value {
+            const char16_t *text = nullptr; // in text_; null when the key is missing
+            qsizetype size = 0;
+        };
+        static std::optional<QStringView> view(Value value)
+        {
+            return value.text ? std::optional(QStringView(value.text, value.size)) : std::nullopt;
+        }
+
         QString text_;
-        // Start and size in text_, start -1 when missing; empty when the section is.
-        std::vector<std::pair<qsizetype, qsizetype>> spans_;
+        std::vector<Value> values_;
     };
 
     static ProfileDocument parse(QByteArrayView bytes);
@@ -94,14 +100,14 @@ public:
 
 private:
     enum class Kind : std::uint8_t { Other, Section, Key };
-    enum class End : std::uint8_t { None, Lf, CrLf };
-    // A line's text is a stretch of one of the document's buffers: the parsed bytes, or
-    // what one edit wrote for all the lines it made or changed. Lines are plain values,
-    // so that inserting lines only moves bytes. Names stay bytes: they are folded only
-    // while they are compared.
+    enum class End : std::uint8_t { None, Lf, CrLf }; // numbered by their length
+    // A line's text lies in one of the document's buffers, followed by its line end:
+    // the parsed bytes, or what one edit wrote for all the lines it made or changed.
+    // Buffers never change once made, and copies of the document share them, so lines
+    // can point into them; lines are plain values, and inserting lines only moves
+    // bytes. Names stay bytes: they are folded only while they are compared.
     struct Line {
-        std::size_t buffer = 0; // in buffers_
-        qsizetype begin = 0;
+        const char *data = ""; // never null, for memcpy
         qsizetype size = 0;
         qsizetype nameBegin = 0; // section or key name, trimmed, within the text
         qsizetype nameSize = 0;
@@ -109,29 +115,27 @@ private:
         std::size_t nameHash = 0; // foldedHash of the name
         End end = End::None;
         Kind kind = Kind::Other;
+
+        QByteArrayView text() const { return QByteArrayView(data, size); }
+        QByteArrayView name() const { return QByteArrayView(data + nameBegin, nameSize); }
+        QByteArrayView rawValue() const { return QByteArrayView(data + eq + 1, size - eq - 1); }
     };
 
-    QByteArrayView text(const Line &line) const
-    {
-        return QByteArrayView(buffers_[line.buffer].constData() + line.begin, line.size);
-    }
-    QByteArrayView name(const Line &line) const { return text(line).sliced(line.nameBegin, line.nameSize); }
-    QByteArrayView rawValue(const Line &line) const { return text(line).sliced(line.eq + 1); }
-
-    // The line at [begin, begin + size) of buffer `buffer`, with its kind and name.
-    Line makeLine(std::size_t buffer, qsizetype begin, qsizetype size, End end) const;
+    // The line of `size` bytes at `data`, with its kind and name.
+    static Line makeLine(const char *data, qsizetype size, End end);
     // Index of the first section header with this name, or -1.
     qsizetype findSection(const FoldedName &section) const;
     // One past the last line of the section whose header is at `header`.
     qsizetype sectionEnd(qsizetype header) const;
-    // Adds the key lines between header and end, by folded name.
-    void indexKeys(NameIndex &index, qsizetype header, qsizetype end) const;
+    // Adds the key lines between header and end, by folded name; returns the line after
+    // the last of them, or after the header when there is none.
+    qsizetype indexKeys(NameIndex &index, qsizetype header, qsizetype end) const;
     qsizetype findKey(const NameIndex &index, const FoldedName &key) const;
     // Room for `count` lines at `at`, to be filled in: key lines, or a header that the
     // caller adds to headers_.
     Line *makeRoom(qsizetype at, qsizetype count);
 
-    std::vector<QByteArray> buffers_;
+    std::vector<QByteArray> buffers_; // what the lines' texts lie in
     std::vector<Line> lines_;
     std::vector<qsizetype> headers_; // the section header lines, in order
 };

@@ -82,32 +82,31 @@ bool ticks(QStringView value)
 ProjectValues readProject(const ProfileDocument &doc)
 {
     ProjectValues values;
+    QString *const edits = values.edits.data();
+    bool *const ticked = values.ticks.data();
     for (const SectionKeys &s : sectionKeys()) {
-        const auto found = doc.values(s.section, s.names);
-        for (std::size_t i = 0; i < s.keys.size(); ++i) {
-            const ProjectKey &k = s.keys[i];
-            const std::optional<QStringView> value = found[i];
-            if (k.kind == ProjectKey::Kind::Text) {
-                values.edits[std::size_t(k.control)] = value ? value->toString() : k.defaultValue;
-            } else {
-                values.ticks[std::size_t(k.control)] = value && ticks(*value);
-            }
-        }
+        const ProjectKey *k = s.keys.data();
+        doc.values(s.section, s.names).forEach([&](std::optional<QStringView> value) {
+            if (k->kind == ProjectKey::Kind::Text)
+                edits[k->control] = value ? value->toString() : k->defaultValue;
+            else
+                ticked[k->control] = value && ticks(*value);
+            ++k;
+        });
     }
     return values;
 }
 
 bool writeProject(ProfileDocument &doc, const ProjectValues &values)
 {
-    std::vector<QStringView> texts;
-    texts.reserve(kGuardianBoxCount); // the largest section
+    std::vector<QStringView> texts(kGuardianBoxCount); // room for the largest section
     for (const SectionKeys &s : sectionKeys()) {
-        texts.clear();
+        QStringView *text = texts.data();
         for (const ProjectKey &k : s.keys) {
             const auto n = std::size_t(k.control);
-            texts.push_back(k.kind == ProjectKey::Kind::Text ? values.edits[n] : values.ticks[n] ? kTicked : kClear);
+            *text++ = k.kind == ProjectKey::Kind::Text ? values.edits[n] : values.ticks[n] ? kTicked : kClear;
         }
-        if (!doc.setValues(s.section, s.names, texts))
+        if (!doc.setValues(s.section, s.names, std::span(texts).first(s.keys.size())))
             return false;
     }
     return true;

@@ -15,10 +15,10 @@ namespace {
 struct CodePage {
     bool valid = false;
     std::array<char16_t, 256> toUnicode{};
-    // Bytes 0x80..0xFF by character: fromUnicode[pageOf[c >> 8]][c & 0xFF], 0 for none.
-    // Page 0 stays empty for the characters the code page lacks.
+    // Bytes 0x80..0xFF by character: fromUnicode[256 * pageOf[c >> 8] + (c & 0xFF)], 0
+    // for none. Page 0 stays empty for the characters the code page lacks.
     std::array<std::uint8_t, 256> pageOf{};
-    std::vector<std::array<std::uint8_t, 256>> fromUnicode{1};
+    std::vector<std::uint8_t> fromUnicode = std::vector<std::uint8_t>(256);
 };
 
 CodePage loadCodePage()
@@ -43,10 +43,10 @@ CodePage loadCodePage()
             return cp;
         std::uint8_t &page = cp.pageOf[c >> 8];
         if (page == 0) {
-            page = std::uint8_t(cp.fromUnicode.size());
-            cp.fromUnicode.emplace_back();
+            page = std::uint8_t(cp.fromUnicode.size() / 256);
+            cp.fromUnicode.resize(cp.fromUnicode.size() + 256);
         }
-        std::uint8_t &slot = cp.fromUnicode[page][c & 0xFF];
+        std::uint8_t &slot = cp.fromUnicode[256 * std::size_t(page) + (c & 0xFF)];
         if (slot != 0)
             return cp;
         slot = std::uint8_t(b);
@@ -61,12 +61,13 @@ const CodePage &codePage()
     return cp;
 }
 
-// The byte of a character, or -1 when the code page lacks it.
-int toByte(const CodePage &cp, char16_t c)
+// The byte of a character, or -1 when the code page lacks it. The loops that call it
+// run for every character of a file, so they walk plain pointers.
+int toByte(const std::uint8_t *pageOf, const std::uint8_t *fromUnicode, char16_t c)
 {
     if (c < 128)
         return c;
-    const std::uint8_t b = cp.fromUnicode[cp.pageOf[c >> 8]][c & 0xFF];
+    const std::uint8_t b = fromUnicode[256 * std::size_t(pageOf[c >> 8]) + (c & 0xFF)];
     return b != 0 ? b : -1;
 }
 
@@ -77,18 +78,12 @@ bool windows1250Available()
     return codePage().valid;
 }
 
-// The loops below walk plain pointers: they run for every character of a file.
-
-void decodeWindows1250Into(QString &text, QByteArrayView bytes)
+void decodeWindows1250To(QByteArrayView bytes, char16_t *out)
 {
     const CodePage &cp = codePage();
-    if (!cp.valid)
-        return;
-    const qsizetype start = text.size();
-    text.resize(start + bytes.size());
-    char16_t *out = reinterpret_cast<char16_t *>(text.data()) + start;
-    for (const char b : bytes)
-        *out++ = cp.toUnicode[std::uint8_t(b)];
+    const char16_t *const toUnicode = cp.toUnicode.data();
+    for (const char *b = bytes.data(), *end = b + bytes.size(); b != end; ++b)
+        *out++ = toUnicode[std::uint8_t(*b)];
 }
 
 QString decodeWindows1250(QByteArrayView bytes)
@@ -98,8 +93,9 @@ QString decodeWindows1250(QByteArrayView bytes)
         return QString();
     QString text(bytes.size(), Qt::Uninitialized);
     char16_t *out = reinterpret_cast<char16_t *>(text.data());
-    for (const char b : bytes)
-        *out++ = cp.toUnicode[std::uint8_t(b)];
+    const char16_t *const toUnicode = cp.toUnicode.data();
+    for (const char *b = bytes.data(), *end = b + bytes.size(); b != end; ++b)
+        *out++ = toUnicode[std::uint8_t(*b)];
     return text;
 }
 
@@ -108,8 +104,8 @@ bool fitsWindows1250(QStringView text)
     const CodePage &cp = codePage();
     if (!cp.valid)
         return false;
-    for (const QChar c : text) {
-        if (toByte(cp, c.unicode()) < 0)
+    for (const char16_t *c = text.utf16(), *end = c + text.size(); c != end; ++c) {
+        if (toByte(cp.pageOf.data(), cp.fromUnicode.data(), *c) < 0)
             return false;
     }
     return true;
@@ -120,8 +116,14 @@ bool encodeWindows1250To(QStringView text, char *out)
     const CodePage &cp = codePage();
     if (!cp.valid)
         return false;
-    for (const QChar c : text) {
-        const int b = toByte(cp, c.unicode());
+    const std::uint8_t *const pageOf = cp.pageOf.data();
+    const std::uint8_t *const fromUnicode = cp.fromUnicode.data();
+    for (const char16_t *c = text.utf16(), *end = c + text.size(); c != end; ++c) {
+        if (*c < 128) {
+            *out++ = char(*c);
+            continue;
+        }
+        const int b = toByte(pageOf, fromUnicode, *c);
         if (b < 0)
             return false;
         *out++ = char(b);

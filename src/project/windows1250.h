@@ -14,8 +14,9 @@ bool windows1250Available();
 
 // Every byte has a character, so decoding cannot fail.
 QString decodeWindows1250(QByteArrayView bytes);
-// The same appended to `text`, so that many short texts can share one buffer.
-void decodeWindows1250Into(QString &text, QByteArrayView bytes);
+// The same into room for bytes.size() characters at `out`, so that many texts can
+// share one buffer. Only for when the code page is available.
+void decodeWindows1250To(QByteArrayView bytes, char16_t *out);
 
 // nullopt when the text holds a character the code page cannot store.
 std::optional<QByteArray> encodeWindows1250(QStringView text);
