@@ -94,15 +94,18 @@ def splice(doc, begin, end, block):
 
 
 def fuzz_block(logdir):
-    rows = []
+    # One target may have run as several processes (name.log, name.1.out, ...): their executions add up.
+    totals = {}
     for name in sorted(os.listdir(logdir)):
-        if not name.endswith("_fuzz.log"):
+        target = name.split(".")[0]
+        if not target.endswith("_fuzz") or not (name.endswith(".log") or name.endswith(".out")):
             continue
         text = open(os.path.join(logdir, name), errors="replace").read()
         execs = re.search(r"stat::number_of_executed_units:\s*(\d+)", text)
-        secs = re.search(r"-max_total_time=(\d+)", text)
-        bad = re.search(r"ERROR: (AddressSanitizer|libFuzzer|UndefinedBehaviorSanitizer)|runtime error", text)
-        rows.append(f"| {name[:-4]} | {int(execs.group(1)) if execs else 0:,} | {'none' if not bad else bad.group(0)} |")
+        bad = re.search(r"ERROR: (AddressSanitizer|libFuzzer|UndefinedBehaviorSanitizer)|runtime error|^exit [1-9]", text, re.M)
+        n, problem = totals.get(target, (0, None))
+        totals[target] = (n + (int(execs.group(1)) if execs else 0), problem or (bad.group(0) if bad else None))
+    rows = [f"| {t} | {n:,} | {p or 'none'} |" for t, (n, p) in sorted(totals.items())]
     return "\n".join([FUZZ_BEGIN, "", "| target | executions | crashes, hangs, sanitizer reports |", "|---|---|---|"]
                      + rows + ["", FUZZ_END])
 
