@@ -124,6 +124,10 @@ ProfileDocument::Line ProfileDocument::makeLine(const char *data, qsizetype size
 ProfileDocument ProfileDocument::parse(QByteArrayView bytes)
 {
     ProfileDocument doc;
+    // Room for what a project file needs: its seven sections, and the buffers of an edit
+    // of each.
+    doc.headers_.reserve(8);
+    doc.buffers_.reserve(16);
     doc.buffers_.push_back(bytes.toByteArray());
     const char *const source = doc.buffers_.back().constData();
     std::size_t lines = 1;
@@ -195,10 +199,16 @@ qsizetype ProfileDocument::findKey(const NameIndex &index, const FoldedName &key
 ProfileDocument::Values ProfileDocument::values(const Name &section, std::span<const Name> keys) const
 {
     Values found;
-    found.values_.resize(keys.size());
+    values(section, keys, found);
+    return found;
+}
+
+void ProfileDocument::values(const Name &section, std::span<const Name> keys, Values &found) const
+{
+    found.values_.assign(keys.size(), Values::Value());
     const qsizetype header = findSection(section.folded_);
     if (header < 0)
-        return found;
+        return;
     // First each key's line, kept in the size until the value is there, and the room
     // for all values; then the values decoded one after the other. The loops run for
     // every key of a file, so they walk plain pointers.
@@ -216,7 +226,7 @@ ProfileDocument::Values ProfileDocument::values(const Name &section, std::span<c
         room += at >= 0 ? lines[at].size : 0;
         ++value;
     }
-    found.text_ = QString(room, Qt::Uninitialized);
+    found.text_.resize(room);
     char16_t *to = reinterpret_cast<char16_t *>(found.text_.data());
     for (value = first; value != last; ++value) {
         const qsizetype at = value->size;
@@ -230,7 +240,6 @@ ProfileDocument::Values ProfileDocument::values(const Name &section, std::span<c
         *value = {to, bytes.size()};
         to += bytes.size();
     }
-    return found;
 }
 
 std::vector<std::optional<QString>> ProfileDocument::values(QStringView section, const QStringList &keys) const
@@ -279,39 +288,43 @@ bool ProfileDocument::setValues(const Name &section, std::span<const Name> keys,
     const qsizetype sectionLines = header >= 0 ? sectionEnd(header) - header : 1;
 
     // One allocation for the bookkeeping below: where each encoded value starts, the
-    // entry that sets each line of the section, and the new keys with their entries.
-    // The loops run for every key of a file, so they walk plain pointers.
+    // entry that sets each line of the section, the new keys with their entries, and
+    // the encoded values. The loops run for every key of a file, so they walk plain
+    // pointers.
     const std::size_t n = keys.size();
     const Name *const keysEnd = keys.data() + n;
-    const auto scratch = std::make_unique_for_overwrite<qsizetype[]>(n + 1 + std::size_t(sectionLines) + 2 * n);
+    qsizetype total = 0;
+    for (const QStringView &value : values)
+        total += value.size();
+    const std::size_t numbers = n + 1 + std::size_t(sectionLines) + 2 * n;
+    const std::size_t bytesRoom = (std::size_t(total) + sizeof(qsizetype)) / sizeof(qsizetype);
+    const auto scratch = std::make_unique_for_overwrite<qsizetype[]>(numbers + bytesRoom);
     qsizetype *const valueStart = scratch.get();
     qsizetype *const lastEntry = valueStart + n + 1; // by line from the header on
     qsizetype *const lastEntryEnd = lastEntry + sectionLines;
     qsizetype *const newKeyOf = lastEntryEnd; // by entry
     qsizetype *const newKeys = newKeyOf + n;
+    char *const encoded = reinterpret_cast<char *>(valueStart + numbers);
 
     // Every value is encoded once, and everything checked, before the first line changes.
-    qsizetype total = 0;
     qsizetype *start = valueStart;
-    for (const QStringView &value : values) {
-        *start++ = total;
-        total += value.size();
-    }
-    *start = total;
-    QByteArray encoded(total, Qt::Uninitialized);
-    char *to = encoded.data();
+    char *to = encoded;
     const QStringView *value = values.data();
     for (const Name *key = keys.data(); key != keysEnd; ++key, ++value) {
+        *start++ = to - encoded;
         if (!key->fitsKeyLine_ || !encodeWindows1250To(*value, to))
             return false;
         to += value->size();
     }
+    *start = total;
     // The characters that break a line are ASCII, so they show in the bytes as they were.
-    if (encoded.contains('\r') || encoded.contains('\n') || encoded.contains('\0'))
-        return false;
+    for (const char c : {'\r', '\n', '\0'}) {
+        if (total > 0 && std::memchr(encoded, c, std::size_t(total)))
+            return false;
+    }
     const auto encodedValue = [&](qsizetype entry) {
         const qsizetype *const at = valueStart + entry;
-        return QByteArrayView(encoded.constData() + at[0], at[1] - at[0]);
+        return QByteArrayView(encoded + at[0], at[1] - at[0]);
     };
 
     if (header < 0) {
@@ -342,7 +355,7 @@ bool ProfileDocument::setValues(const Name &section, std::span<const Name> keys,
     qsizetype *newKey = newKeys;
     std::optional<NameIndex> firstNewEntry;
     qsizetype e = 0;
-    const char *valueBytes = encoded.constData();
+    const char *valueBytes = encoded;
     value = values.data();
     for (const Name *key = keys.data(); key != keysEnd; ++key, ++value, ++e) {
         const QByteArrayView bytes(valueBytes, value->size());

@@ -81,6 +81,8 @@ public:
     // The same for several keys of one section, in one pass over it.
     std::vector<std::optional<QString>> values(QStringView section, const QStringList &keys) const;
     Values values(const Name &section, std::span<const Name> keys) const;
+    // The same into `found`, whose room a series of calls can share; what it held goes.
+    void values(const Name &section, std::span<const Name> keys, Values &found) const;
 
     // Replaces the value in the key's own line; a missing key goes after the last key
     // line of its section, a missing section to the end of the file. False, with the

@@ -84,9 +84,11 @@ ProjectValues readProject(const ProfileDocument &doc)
     ProjectValues values;
     QString *const edits = values.edits.data();
     bool *const ticked = values.ticks.data();
+    ProfileDocument::Values found; // shared by the sections
     for (const SectionKeys &s : sectionKeys()) {
         const ProjectKey *k = s.keys.data();
-        doc.values(s.section, s.names).forEach([&](std::optional<QStringView> value) {
+        doc.values(s.section, s.names, found);
+        found.forEach([&](std::optional<QStringView> value) {
             if (k->kind == ProjectKey::Kind::Text)
                 edits[k->control] = value ? value->toString() : k->defaultValue;
             else

@@ -38,7 +38,8 @@ TEST(NameIndex, FirstOfTwinsWinsAndOthersAreFound)
 
 TEST(NameIndex, HoldsAsManyIdsAsAskedFor)
 {
-    for (const std::size_t count : {std::size_t(0), std::size_t(1), std::size_t(21), std::size_t(22), std::size_t(500)}) {
+    // Around the size a table holds without the heap, and well past it.
+    for (const std::size_t count : {0, 1, 21, 22, 500}) {
         std::vector<Entry> entries;
         for (std::size_t id = 0; id < count; ++id)
             entries.push_back({id % 5 == 0 ? 3 : id * 0x9E3779B97F4A7C15ull, int(id)}); // some hashes alike

@@ -36,7 +36,9 @@ TEST(ProfileNames, ValuesOfPreparedNamesTwinsIncluded)
     EXPECT_EQ(texts(found, keys.size()), (std::vector<std::optional<QString>>{u"1"_s, u"1"_s, u"two"_s, std::nullopt,
                                                                               u""_s, u"two"_s}));
     std::vector<std::optional<QString>> seen;
-    found.forEach([&](std::optional<QStringView> v) { seen.push_back(v ? std::optional(v->toString()) : std::nullopt); });
+    found.forEach([&](std::optional<QStringView> v) {
+        seen.push_back(v ? std::optional(v->toString()) : std::nullopt);
+    });
     EXPECT_EQ(seen, texts(found, keys.size()));
 
     const auto none = doc.values(Name(u"U"_s), keys);
