@@ -2,7 +2,6 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-#include <QStringView>
 #include <cstddef>
 #include <optional>
 
@@ -17,7 +16,6 @@ namespace vorna::project {
 class FoldedName {
 public:
     explicit FoldedName(const QString &name); // shares the name when it is folded already
-    explicit FoldedName(QStringView name) : FoldedName(name.toString()) {}
 
     std::size_t hash() const { return hash_; }
     // The name as a file holds it, when the code page can store it.
