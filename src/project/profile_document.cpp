@@ -87,17 +87,22 @@ ProfileDocument::Name::Name(const QString &name)
 {
 }
 
-ProfileDocument::Line ProfileDocument::makeLine(const char *data, qsizetype size, End end)
+ProfileDocument::Line ProfileDocument::makeLine(const char *data, qsizetype size, End end, bool readable)
 {
     Line line;
     line.data = data;
     line.size = size;
     line.end = end;
-    // Without the code page nothing decodes, and every line reads as empty.
-    if (!windows1250Available())
+    if (!readable)
         return line;
     const QByteArrayView text = line.text();
-    const QByteArrayView t = trimmed(text);
+    // What follows the leading blanks tells a header or a comment; blanks at the end
+    // hold no "]".
+    const char *lead = data;
+    const char *const last = data + size;
+    while (lead != last && blankByte(std::uint8_t(*lead)) != 0)
+        ++lead;
+    const QByteArrayView t(lead, last);
     const auto setName = [&](const char *from, const char *to) {
         const QByteArrayView name = trimmed(QByteArrayView(from, to));
         line.nameBegin = name.data() - text.data();
@@ -130,6 +135,7 @@ ProfileDocument ProfileDocument::parse(QByteArrayView bytes)
     doc.buffers_.reserve(16);
     doc.buffers_.push_back(bytes.toByteArray());
     const char *const source = doc.buffers_.back().constData();
+    const bool readable = windows1250Available();
     std::size_t lines = 1;
     const char *const end = bytes.data() + bytes.size();
     for (const char *lf = bytes.data();
@@ -141,11 +147,11 @@ ProfileDocument ProfileDocument::parse(QByteArrayView bytes)
         const qsizetype lf = bytes.indexOf('\n', start);
         Line line;
         if (lf < 0) {
-            line = makeLine(source + start, bytes.size() - start, End::None);
+            line = makeLine(source + start, bytes.size() - start, End::None, readable);
             start = bytes.size();
         } else {
             const bool cr = lf > start && bytes.data()[lf - 1] == '\r';
-            line = makeLine(source + start, lf - start - (cr ? 1 : 0), cr ? End::CrLf : End::Lf);
+            line = makeLine(source + start, lf - start - (cr ? 1 : 0), cr ? End::CrLf : End::Lf, readable);
             start = lf + 1;
         }
         if (line.kind == Kind::Section)
@@ -307,16 +313,19 @@ bool ProfileDocument::setValues(const Name &section, std::span<const Name> keys,
     char *const encoded = reinterpret_cast<char *>(valueStart + numbers);
 
     // Every value is encoded once, and everything checked, before the first line changes.
-    qsizetype *start = valueStart;
-    char *to = encoded;
-    const QStringView *value = values.data();
-    for (const Name *key = keys.data(); key != keysEnd; ++key, ++value) {
-        *start++ = to - encoded;
-        if (!key->fitsKeyLine_ || !encodeWindows1250To(*value, to))
+    for (const Name &key : keys) {
+        if (!key.fitsKeyLine_)
             return false;
-        to += value->size();
+    }
+    qsizetype *start = valueStart;
+    qsizetype at = 0;
+    for (const QStringView &value : values) {
+        *start++ = at;
+        at += value.size();
     }
     *start = total;
+    if (!encodeWindows1250To(values, encoded))
+        return false;
     // The characters that break a line are ASCII, so they show in the bytes as they were.
     for (const char c : {'\r', '\n', '\0'}) {
         if (total > 0 && std::memchr(encoded, c, std::size_t(total)))
@@ -335,9 +344,10 @@ bool ProfileDocument::setValues(const Name &section, std::span<const Name> keys,
         const char *const bytes = buffers_.back().constData();
         const qsizetype count = blankLine ? 2 : 1;
         Line *const head = makeRoom(qsizetype(lines_.size()), count);
+        // The section name was encoded, so the code page is there.
         if (blankLine)
-            head[0] = makeLine(bytes, 0, End::CrLf);
-        head[count - 1] = makeLine(bytes + 2 * (count - 1), name.size() + 2, End::CrLf);
+            head[0] = makeLine(bytes, 0, End::CrLf, true);
+        head[count - 1] = makeLine(bytes + 2 * (count - 1), name.size() + 2, End::CrLf, true);
         header = qsizetype(lines_.size()) - 1;
         headers_.push_back(header);
     }
@@ -356,7 +366,7 @@ bool ProfileDocument::setValues(const Name &section, std::span<const Name> keys,
     std::optional<NameIndex> firstNewEntry;
     qsizetype e = 0;
     const char *valueBytes = encoded;
-    value = values.data();
+    const QStringView *value = values.data();
     for (const Name *key = keys.data(); key != keysEnd; ++key, ++value, ++e) {
         const QByteArrayView bytes(valueBytes, value->size());
         valueBytes += value->size();
@@ -390,7 +400,7 @@ bool ProfileDocument::setValues(const Name &section, std::span<const Name> keys,
     // changes. A new line is a key line by construction: a writable name has no "=", no
     // blanks at its ends and no leading "[" or ";".
     QByteArray buffer(size, Qt::Uninitialized);
-    to = buffer.data();
+    char *to = buffer.data();
     const auto put = [&](QByteArrayView bytes) {
         if (!bytes.isEmpty())
             to = static_cast<char *>(std::memcpy(to, bytes.data(), std::size_t(bytes.size()))) + bytes.size();

@@ -123,8 +123,9 @@ private:
         QByteArrayView rawValue() const { return QByteArrayView(data + eq + 1, size - eq - 1); }
     };
 
-    // The line of `size` bytes at `data`, with its kind and name.
-    static Line makeLine(const char *data, qsizetype size, End end);
+    // The line of `size` bytes at `data`, with its kind and name. Without the code page
+    // (not `readable`) nothing decodes, and every line reads as empty.
+    static Line makeLine(const char *data, qsizetype size, End end, bool readable);
     // Index of the first section header with this name, or -1.
     qsizetype findSection(const FoldedName &section) const;
     // One past the last line of the section whose header is at `header`.

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace vorna::project {
@@ -82,7 +83,25 @@ void decodeWindows1250To(QByteArrayView bytes, char16_t *out)
 {
     const CodePage &cp = codePage();
     const char16_t *const toUnicode = cp.toUnicode.data();
-    for (const char *b = bytes.data(), *end = b + bytes.size(); b != end; ++b)
+    const char *b = bytes.data();
+    const char *const end = b + bytes.size();
+    // Four bytes at a time when they are ASCII, as with encoding.
+    while (end - b >= 4) {
+        unsigned char four[4];
+        std::memcpy(four, b, sizeof four);
+        if (((four[0] | four[1] | four[2] | four[3]) & 0x80) != 0) {
+            for (const unsigned char one : four)
+                *out++ = toUnicode[one];
+        } else {
+            out[0] = four[0];
+            out[1] = four[1];
+            out[2] = four[2];
+            out[3] = four[3];
+            out += 4;
+        }
+        b += 4;
+    }
+    for (; b != end; ++b)
         *out++ = toUnicode[std::uint8_t(*b)];
 }
 
@@ -111,24 +130,49 @@ bool fitsWindows1250(QStringView text)
     return true;
 }
 
-bool encodeWindows1250To(QStringView text, char *out)
+bool encodeWindows1250To(std::span<const QStringView> texts, char *out)
 {
     const CodePage &cp = codePage();
     if (!cp.valid)
         return false;
     const std::uint8_t *const pageOf = cp.pageOf.data();
     const std::uint8_t *const fromUnicode = cp.fromUnicode.data();
-    for (const char16_t *c = text.utf16(), *end = c + text.size(); c != end; ++c) {
-        if (*c < 128) {
-            *out++ = char(*c);
-            continue;
+    for (const QStringView &text : texts) {
+        const char16_t *c = text.utf16();
+        const char16_t *const end = c + text.size();
+        // Four characters at a time: most are ASCII, and four of them need one test.
+        while (end - c >= 4) {
+            char16_t four[4];
+            std::memcpy(four, c, sizeof four);
+            if (((four[0] | four[1] | four[2] | four[3]) & 0xFF80) != 0) {
+                for (const char16_t one : four) {
+                    const int b = toByte(pageOf, fromUnicode, one);
+                    if (b < 0)
+                        return false;
+                    *out++ = char(b);
+                }
+            } else {
+                out[0] = char(four[0]);
+                out[1] = char(four[1]);
+                out[2] = char(four[2]);
+                out[3] = char(four[3]);
+                out += 4;
+            }
+            c += 4;
         }
-        const int b = toByte(pageOf, fromUnicode, *c);
-        if (b < 0)
-            return false;
-        *out++ = char(b);
+        for (; c != end; ++c) {
+            const int b = toByte(pageOf, fromUnicode, *c);
+            if (b < 0)
+                return false;
+            *out++ = char(b);
+        }
     }
     return true;
+}
+
+bool encodeWindows1250To(QStringView text, char *out)
+{
+    return encodeWindows1250To(std::span(&text, 1), out);
 }
 
 std::optional<QByteArray> encodeWindows1250(QStringView text)

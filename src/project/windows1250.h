@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 #include <optional>
+#include <span>
 
 namespace vorna::project {
 
@@ -24,6 +25,8 @@ std::optional<QByteArray> encodeWindows1250(QStringView text);
 // The same into room for text.size() bytes at `out`, so that many texts can share one
 // buffer; false when a character cannot be stored.
 bool encodeWindows1250To(QStringView text, char *out);
+// The same for several texts, one after another.
+bool encodeWindows1250To(std::span<const QStringView> texts, char *out);
 
 // Whether the text could be stored, without storing it.
 bool fitsWindows1250(QStringView text);
