@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
-  xvfb xauth x11-utils imagemagick fonts-dejavu-core
+  xvfb xauth x11-utils imagemagick fonts-dejavu-core fonts-liberation
   valgrind time python3
 )
 
