@@ -14,6 +14,7 @@ import sys
 DOC = os.path.join(os.path.dirname(__file__), "..", "docs", "RELIABILITY.md")
 BEGIN, END = "<!-- matrix:begin -->", "<!-- matrix:end -->"
 FUZZ_BEGIN, FUZZ_END = "<!-- fuzz:begin -->", "<!-- fuzz:end -->"
+CLI_BEGIN, CLI_END = "<!-- cli:begin -->", "<!-- cli:end -->"
 
 FAULTS = [
     ("good line", "closing text; a read fills its fields; gauge at its maximum"),
@@ -87,6 +88,51 @@ def render(results, asan_results, accept):
     return "\n".join(lines)
 
 
+def cli_families(build):
+    """vorna-cli's misbehaving peers and round-trip images, one row per case, from the
+    properties each parameterised test records."""
+    import tempfile
+    import xml.etree.ElementTree as ET
+    exe = os.path.join(build, "tests", "cli_tests")
+    with tempfile.TemporaryDirectory() as tmp:
+        xml_path = os.path.join(tmp, "cli.xml")
+        out = run([exe, "--gtest_filter=Peers/*:Images/*", "--gtest_output=xml:" + xml_path]).stdout
+        if not os.path.exists(xml_path):
+            sys.exit("no results from " + exe + "\n" + out[-2000:])
+        root = ET.parse(xml_path).getroot()
+    rows = {}
+    for case in root.iter("testcase"):
+        family, name = case.get("classname").split("/")[0], case.get("name").split("/")[-1]
+        ok = case.find("failure") is None and case.get("result", "completed") == "completed"
+        rows.setdefault(family, []).append((name, dict(case.attrib), ok))
+    if not rows.get("Peers") or not rows.get("Images"):
+        sys.exit("cli_tests ran no Peers/ or Images/ cases\n" + out[-2000:])
+    return rows
+
+
+def cli_block(rows, asan_rows):
+    def passed(family, name, ok):
+        if asan_rows is None:
+            return ok
+        return ok and any(n == name and o for n, _, o in asan_rows.get(family, []))
+    lines = [CLI_BEGIN, "", "Misbehaving peers: `vorna-cli read` of a sample site over a simulated line "
+             "(`tests/cli/peers_test.cpp`).", "",
+             "| peer | what it does | required outcome | result |", "|---|---|---|---|"]
+    for name, a, ok in rows["Peers"]:
+        lines.append(f"| {name} | {a.get('what', '')} | {a.get('expect', '')} | "
+                     + ("pass" if passed("Peers", name, ok) else "**FAIL**") + " |")
+    lines += ["", "Round trips: read F, verify F, write F, read G over one controller memory per row "
+              "(`tests/cli/round_trip_test.cpp`). \"exact\": verify exits 0, G equals F byte for byte, and the "
+              "memory is as it was but for what no project file has text for (LED bytes above 9 read as 0, mask "
+              "bits 20-23, the window's empty-card record going back erased).", "",
+              "| memory image | card type | required outcome | result |", "|---|---|---|---|"]
+    for name, a, ok in rows["Images"]:
+        lines.append(f"| {name} | {a.get('card_type', '')} | {a.get('expect', '')} | "
+                     + ("pass" if passed("Images", name, ok) else "**FAIL**") + " |")
+    lines += ["", CLI_END]
+    return "\n".join(lines)
+
+
 def splice(doc, begin, end, block):
     if begin in doc and end in doc:
         return doc[:doc.index(begin)] + block + doc[doc.index(end) + len(end):]
@@ -124,6 +170,17 @@ def main():
     asan = matrix(a.asan) if a.asan else None
     block = render(results, asan, acceptance(a.build))
     doc = open(DOC, encoding="utf-8").read() if os.path.exists(DOC) else "# Reliability\n"
+
+    # vorna-cli's families, in a block of their own.
+    cli = cli_block(cli_families(a.build), cli_families(a.asan) if a.asan else None)
+    if a.check:
+        current = doc[doc.index(CLI_BEGIN):doc.index(CLI_END) + len(CLI_END)] if CLI_BEGIN in doc else ""
+        if [l for l in current.splitlines() if l.startswith("|")] != [l for l in cli.splitlines() if l.startswith("|")]:
+            print(cli)
+            sys.exit("docs/RELIABILITY.md does not match the vorna-cli tests: run scripts/reliability.py --write")
+    else:
+        doc = splice(doc, CLI_BEGIN, CLI_END, cli)
+
     if a.check:
         current = doc[doc.index(BEGIN):doc.index(END) + len(END)] if BEGIN in doc else ""
         # The sanitizer sentence depends on the builds given; compare the table rows only.

@@ -33,18 +33,18 @@ std::optional<std::vector<std::uint8_t>> parseHex(const std::string &text)
     return bytes;
 }
 
-bool parseCard(const std::string &text, CommandLine &line)
+bool parseCard(const std::string &text, std::optional<std::vector<std::uint8_t>> &card, int &delayMs)
 {
     const auto at = text.find('@');
     const auto number = parseHex(text.substr(0, at));
     if (!number)
         return false;
-    line.card = *number;
+    card = *number;
     if (at != std::string::npos) {
         const auto delay = parseNumber(text.substr(at + 1), 0, INT_MAX);
         if (!delay)
             return false;
-        line.cardDelayMs = int(*delay);
+        delayMs = int(*delay);
     }
     return true;
 }
@@ -120,13 +120,25 @@ ParsedCommandLine parseCommandLine(std::span<const std::string> args)
                 parsed.error = "option " + name + " needs a file name";
             if (ok)
                 (name == "--link" ? line.options.linkPath : line.options.memoryFile) = *text;
-        } else if (name == "--card") {
+        } else if (name == "--card" || name == "--card-on-arming") {
             const auto text = value();
             ok = text.has_value();
-            if (ok && !parseCard(*text, line)) {
-                parsed.error = "option --card: '" + *text + "' is not 1 to 7 hex bytes with an optional @MS";
+            const bool start = name == "--card";
+            if (ok && !parseCard(*text, start ? line.card : line.armingCard,
+                                 start ? line.cardDelayMs : line.armingCardDelayMs)) {
+                parsed.error = "option " + name + ": '" + *text + "' is not 1 to 7 hex bytes with an optional @MS";
                 ok = false;
             }
+        } else if (name == "--sample-site") {
+            ok = flag(line.sampleSite);
+        } else if (name == "--echo" || name == "--stale") {
+            ok = flag(dummy);
+            if (ok)
+                line.faults.push_back(Fault{name == "--echo" ? Fault::Echo : Fault::Stale, 0, -1, 0});
+        } else if (name == "--noise") {
+            ok = fault(Fault::Noise, 1, 4096, false);
+        } else if (name == "--trickle") {
+            ok = fault(Fault::Trickle, 1, 1000, false);
         } else if (name == "--no-reply") {
             ok = flag(dummy);
             if (ok)
@@ -152,6 +164,8 @@ ParsedCommandLine parseCommandLine(std::span<const std::string> args)
         if (!ok)
             return parsed;
     }
+    if (line.sampleSite && !line.options.memoryFile.empty())
+        parsed.error = "options --sample-site and --memory exclude each other";
     return parsed;
 }
 
@@ -169,11 +183,17 @@ Options:
   --link PATH       symlink PATH to the terminal; replaced if present, removed
                     at exit
   --memory FILE     load block memory from FILE (512 bytes) if it exists, save
-                    it there after every block write
+                    it there after every block write; FILE must be a regular
+                    file of exactly 512 bytes or not exist yet
   --log             every frame received and reply sent, in hex, on stderr
   --pace            19200-baud timing: 0.521 ms per byte in both directions
   --card HEX[@MS]   hold card HEX (1 to 7 bytes, e.g. 0A1B2C3D4E) to the reader
                     MS ms after start (default 3000)
+  --card-on-arming HEX[@MS]
+                    hold card HEX to the reader MS ms after every arming of the
+                    reader (the tool's "Z czytnika"; default 1500)
+  --sample-site     start with a small site in memory: cards, LED numbers
+                    101-120, opening times, guardians 1 and 2
   --help            this text
   --version         the program's version
 
@@ -186,10 +206,16 @@ Faults (from the first frame on, for every frame, unless stated):
   --silent-after N  answer the first N frames, then none
   --vanish-after N  answer the first N frames, then close the terminal as if
                     the adapter were pulled out
+  --stale           answer each frame with the reply to the frame before it
+  --trickle MS      send the bytes of each reply MS ms apart
+  --echo            send every frame straight back before anything else, as
+                    an RS-485 adapter with local echo (any address)
+  --noise N         send N random bytes after every frame (any address)
 
 Examples:
   vorna-sim --link /tmp/vorna-tty --log
   vorna-sim --memory controller.bin --card 0A1B2C3D4E@5000
+  vorna-sim --sample-site --card-on-arming 04A1B2C3D5@1500
   vorna-sim --pace --silent-after 10
 )";
 }

@@ -16,6 +16,9 @@ struct CommandLine {
     std::vector<Fault> faults;
     std::optional<std::vector<std::uint8_t>> card;
     int cardDelayMs = 3000;
+    std::optional<std::vector<std::uint8_t>> armingCard;   // held after every arming
+    int armingCardDelayMs = 1500;
+    bool sampleSite = false;
     bool help = false;
     bool version = false;
 };

@@ -81,9 +81,26 @@ void Controller::applyDue(Clock::time_point now)
     cards_.erase(cards_.begin(), it);
 }
 
+void Controller::addLineFaults(const Frame &frame, Response &response)
+{
+    const int index = received_++;
+    for (const Fault &f : faults_) {
+        if (!f.covers(index))
+            continue;
+        if (f.kind == Fault::Echo) {
+            response.line.insert(response.line.end(), frame.bytes.begin(), frame.bytes.end());
+        } else if (f.kind == Fault::Noise) {
+            std::uniform_int_distribution<int> byte(0, 255);
+            for (int i = 0; i < f.value; ++i)
+                response.line.push_back(std::uint8_t(byte(random_)));
+        }
+    }
+}
+
 Response Controller::handle(const Frame &frame, Clock::time_point now)
 {
     Response response;
+    addLineFaults(frame, response);
     if (frame.bytes.size() < kHeaderSize + kChecksumSize) {
         response.note = "too short";
         return response;
@@ -116,7 +133,7 @@ Response Controller::handle(const Frame &frame, Clock::time_point now)
         response.note = "not heard (fault)";
         return response;
     }
-    if (!execute(frame, response))
+    if (!execute(frame, response, now))
         return response;
     if (device == kBroadcast) {
         response.reply.clear();
@@ -127,7 +144,7 @@ Response Controller::handle(const Frame &frame, Clock::time_point now)
     return response;
 }
 
-bool Controller::execute(const Frame &frame, Response &response)
+bool Controller::execute(const Frame &frame, Response &response, Clock::time_point now)
 {
     const std::uint8_t code = frame.code();
     std::vector<std::uint8_t> *memory = nullptr;
@@ -160,6 +177,8 @@ bool Controller::execute(const Frame &frame, Response &response)
         const auto data = frame.data();
         std::copy(data.begin(), data.end(), memory->begin() + std::ptrdiff_t(address));
         if (memory == &live_) {
+            if (onArming_ && address == memory::kLiveCardFlag && data[0] == 0)
+                setReaderArea(onArming_->first, now + std::chrono::milliseconds(onArming_->second));
             for (std::size_t i = 0; i < count; ++i) {
                 const std::uint64_t at = address + i;
                 if (at >= memory::kLiveLockerOpen)
@@ -179,6 +198,7 @@ bool Controller::execute(const Frame &frame, Response &response)
 void Controller::applyFaults(int index, Response &response)
 {
     std::vector<std::uint8_t> &reply = response.reply;
+    const std::vector<std::uint8_t> own = reply;
     for (const Fault &f : faults_) {
         if (!f.covers(index))
             continue;
@@ -206,10 +226,20 @@ void Controller::applyFaults(int index, Response &response)
                 reply[reply.size() - 1] ^= 0xFF;
             }
             break;
+        case Fault::Stale:
+            if (!previousReply_.empty())
+                reply = previousReply_;
+            break;
+        case Fault::Trickle:
+            response.byteGapMs = std::max(0, f.value);
+            break;
         case Fault::Vanish:
+        case Fault::Echo:
+        case Fault::Noise:
             break;
         }
     }
+    previousReply_ = own;
     if (reply.empty() && response.note.empty())
         response.note = "reply cut to nothing (fault)";
 }

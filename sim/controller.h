@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <chrono>
+#include <optional>
 #include <cstdint>
 #include <random>
 #include <span>
@@ -16,7 +17,9 @@ namespace vorna::sim {
 // What the controller does with one frame.
 struct Response {
     std::vector<std::uint8_t> reply;  // what goes on the line, faults applied; empty: nothing
+    std::vector<std::uint8_t> line;   // echo and noise, sent at once, before the reply
     int delayMs = 0;                  // the reply leaves this late
+    int byteGapMs = 0;                // and its bytes this far apart
     bool vanish = false;              // the line is gone: nothing is executed or sent
     bool blockWritten = false;        // block memory changed
     std::string note;                 // why the frame was not answered, for the log
@@ -45,6 +48,9 @@ public:
 
     // A card held to the reader: from `due` on the reader area reads as given.
     void setReaderArea(const ReaderArea &area, Clock::time_point due);
+    // A card held to the reader delayMs after every arming (a live write of 0 to the
+    // card-present flag), as a person holds a card after clicking.
+    void presentOnArming(const ReaderArea &area, int delayMs) { onArming_ = {area, delayMs}; }
     // Reader area of a card number: flag 1, up to 7 number bytes, their count.
     static ReaderArea cardArea(std::span<const std::uint8_t> number);
     // Lets the cards whose time has come reach the reader area.
@@ -59,15 +65,19 @@ public:
     int addressedFrames() const { return addressed_; }
 
 private:
-    bool execute(const Frame &frame, Response &response);
+    bool execute(const Frame &frame, Response &response, Clock::time_point now);
     void applyFaults(int index, Response &response);
+    void addLineFaults(const Frame &frame, Response &response);
 
     std::vector<std::uint8_t> block_;
     std::vector<std::uint8_t> live_;
     std::vector<std::pair<Clock::time_point, ReaderArea>> cards_;
     std::vector<Fault> faults_;
     std::vector<std::pair<int, std::uint8_t>> openings_;
+    std::optional<std::pair<ReaderArea, int>> onArming_;
+    std::vector<std::uint8_t> previousReply_;
     int addressed_ = 0;
+    int received_ = 0;
     std::mt19937 random_{0x5eed};
 };
 

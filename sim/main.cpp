@@ -6,12 +6,31 @@
 
 #include "link/memory_map.h"
 #include "sim/command_line.h"
+#include "sim/memory_file.h"
 #include "sim/pty_simulator.h"
+#include "sim/sample_site.h"
 
 using namespace vorna::sim;
 
+namespace {
+
+// Blocked at once, before anything can take time, and before the serving thread
+// exists: a stop request pends until the loop below takes it.
+sigset_t blockStopSignals()
+{
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    return stopSignals;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
+    const sigset_t stopSignals = blockStopSignals();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ParsedCommandLine parsed = parseCommandLine(args);
     if (!parsed.error.empty()) {
@@ -28,14 +47,17 @@ int main(int argc, char **argv)
         return 0;
     }
 
-    // Blocked before the serving thread exists, so only sigtimedwait below sees them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // Never read from, nor later overwritten: anything but a kept memory or a new path.
+    if (const std::string &memory = line.options.memoryFile; !memory.empty()) {
+        if (const std::string problem = blockFileProblem(memory); !problem.empty()) {
+            std::fprintf(stderr, "vorna-sim: --memory %s: %s\n", memory.c_str(), problem.c_str());
+            return 2;
+        }
+    }
 
     PtySimulator sim(line.options);
+    if (line.sampleSite)
+        loadSampleSite(sim);
     if (line.addressGiven) {
         const std::uint8_t address = line.options.address;
         sim.setBlock(vorna::link::memory::kBlockDeviceAddress, std::span(&address, 1));
@@ -48,6 +70,8 @@ int main(int argc, char **argv)
     }
     if (line.card)
         sim.presentCard(*line.card, line.cardDelayMs);
+    if (line.armingCard)
+        sim.presentCardOnArming(*line.armingCard, line.armingCardDelayMs);
     std::printf("%s\n", sim.path().c_str());
     std::fflush(stdout);
 

@@ -233,12 +233,16 @@ void PtyLine::execute(const Frame &frame, Clock::time_point now)
     log("rx " + hexBytes(frame.bytes) + (response.note.empty() ? "" : "  (" + response.note + ")"));
     if (response.vanish)
         vanish();
+    if (!response.line.empty() && !vanished_) {
+        log("tx " + hexBytes(response.line) + "  (echo, noise)");
+        queueReply(response.line, now);
+    }
     if (!block.empty() && !saveBlockFile(state_.options.memoryFile, block))
         logLine(state_.started, "cannot save " + state_.options.memoryFile);
     if (response.answered()) {
         log("tx " + hexBytes(response.reply) +
             (response.delayMs > 0 ? "  (after " + std::to_string(response.delayMs) + " ms)" : ""));
-        queueReply(response.reply, now + std::chrono::milliseconds(response.delayMs));
+        queueReply(response.reply, now + std::chrono::milliseconds(response.delayMs), response.byteGapMs);
     }
     // Logged last: whoever waits for the frame finds all it did already done.
     {
@@ -248,11 +252,18 @@ void PtyLine::execute(const Frame &frame, Clock::time_point now)
     state_.framesChanged.notify_all();
 }
 
-void PtyLine::queueReply(const std::vector<std::uint8_t> &reply, Clock::time_point due)
+void PtyLine::queueReply(const std::vector<std::uint8_t> &reply, Clock::time_point due, int byteGapMs)
 {
     // Replies leave in the order they were made, however late each one is.
     if (!outgoing_.empty())
         due = std::max(due, outgoing_.back().first);
+    if (byteGapMs > 0) {
+        for (std::uint8_t b : reply) {
+            outgoing_.emplace_back(due, std::vector<std::uint8_t>{b});
+            due += std::chrono::milliseconds(byteGapMs);
+        }
+        return;
+    }
     if (!state_.options.pace) {
         outgoing_.emplace_back(due, reply);
         return;

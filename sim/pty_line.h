@@ -38,7 +38,7 @@ private:
     void accept(std::vector<Frame> frames, Clock::time_point due);
     void executeDue(Clock::time_point now);
     void execute(const Frame &frame, Clock::time_point now);
-    void queueReply(const std::vector<std::uint8_t> &reply, Clock::time_point due);
+    void queueReply(const std::vector<std::uint8_t> &reply, Clock::time_point due, int byteGapMs = 0);
     void writeDue(Clock::time_point now);
     void vanish();
     void releaseFds();

@@ -89,6 +89,12 @@ void PtySimulator::presentCard(std::vector<std::uint8_t> number, int delayMs)
     setReaderArea(Controller::cardArea(number), delayMs);
 }
 
+void PtySimulator::presentCardOnArming(std::vector<std::uint8_t> number, int delayMs)
+{
+    std::lock_guard lock(state_->mutex);
+    state_->controller.presentOnArming(Controller::cardArea(number), delayMs);
+}
+
 void PtySimulator::setReaderArea(std::array<std::uint8_t, 9> area, int delayMs)
 {
     const auto due = Clock::now() + std::chrono::milliseconds(delayMs);

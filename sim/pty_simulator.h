@@ -57,6 +57,8 @@ public:
 
     // delayMs after the call the card is on the reader: flag 1, up to 7 number bytes.
     void presentCard(std::vector<std::uint8_t> number, int delayMs);
+    // The card is on the reader delayMs after every arming of the reader.
+    void presentCardOnArming(std::vector<std::uint8_t> number, int delayMs);
     // The same with the nine raw bytes of the reader area (flag, number, length).
     void setReaderArea(std::array<std::uint8_t, 9> area, int delayMs);
 

@@ -56,7 +56,7 @@ bool takesValue(QStringView option)
 
 bool isFlag(QStringView option)
 {
-    for (const char *o : {"--trace", "--verify", "--help", "-h", "--version"})
+    for (const char *o : {"--trace", "--verify", "--no-reply-check", "--help", "-h", "--version"})
         if (option == QLatin1StringView(o))
             return true;
     return false;
@@ -121,6 +121,8 @@ ParsedArguments parseArguments(const QStringList &args)
                 a.version = true;
             else if (name == u"--trace")
                 a.trace = true;
+            else if (name == u"--no-reply-check")
+                a.replyCheck = false;
             else
                 a.verify = true;
         } else if (takesValue(name)) {
@@ -181,8 +183,14 @@ ParsedArguments parseArguments(const QStringList &args)
     a.port = *port;
 
     if (address) {
-        if (!link::byteField(*address))
+        const auto value = link::byteField(*address);
+        if (!value)
             return failed(QStringLiteral("niewłaściwy adres urządzenia '%1' (0-255)").arg(*address));
+        // Every controller on the bus takes a frame for address 0 as its own.
+        if (*value == 0 && a.command != Command::SetAddress)
+            return failed(QStringLiteral("adres urządzenia 0 to adres wszystkich sterowników na magistrali; "
+                                         "polecenie %1 wymaga adresu 1-255")
+                              .arg(def->name));
         a.address = *address;
     }
     if (cardType) {
@@ -261,13 +269,18 @@ QString helpText()
         "\n"
         "Opcje / Options:\n"
         "  --port PORT            port szeregowy, np. COM2, ttyUSB0, /dev/ttyUSB0 (wymagany)\n"
-        "  --address N            adres urządzenia 0-255 (domyślnie 1); scan i set-address\n"
+        "  --address N            adres urządzenia 1-255 (domyślnie 1); scan i set-address\n"
         "                         go nie używają / device address; unused by scan and set-address\n"
         "  --card-type TYP        unique (domyślny), mifare4b, mifare7b: read, write, verify\n"
         "  --verify               write: po zapisie odczytuje wszystko i porównuje\n"
         "                         / read back and compare after the write\n"
         "  --time T               open-locker: czas otwarcia w 0,1 s, 0-255 (domyślnie 100)\n"
         "  --scan-range A-B       scan: tylko adresy A do B (domyślnie 1-255)\n"
+        "  --no-reply-check       przyjmuje każdą odpowiedź o oczekiwanej długości, jak okno\n"
+        "                         programu; bez tej opcji odpowiedź musi powtarzać nagłówek\n"
+        "                         zapytania i mieć poprawną sumę kontrolną / take any reply of\n"
+        "                         the awaited length, as the window does; without it a reply\n"
+        "                         must repeat the request's header and carry its checksum\n"
         "  --trace                każda ramka wysłana i odebrana, szesnastkowo, na stderr\n"
         "                         / every frame sent and received, in hex, on stderr\n"
         "  -h, --help             ten tekst / this text\n"

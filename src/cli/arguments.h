@@ -15,9 +15,10 @@ struct Arguments {
 
     Command command = Command::Read;
     QString port;                           // as typed; trimmed and mapped when opened
-    QString address = QStringLiteral("1");  // device address text, 0-255
+    QString address = QStringLiteral("1");  // device address text, 1-255 (0 only for set-address)
     int cardType = 0;                       // selector index: 0 Unique, 1 MiFare 4B, 2 MiFare 7B
     bool trace = false;
+    bool replyCheck = true;                 // off with --no-reply-check
 
     QString file;                           // read, write, verify
     bool verify = false;                    // write: read everything back afterwards

@@ -18,9 +18,7 @@ bool writesToTerminal(const QTextStream &stream)
     return file && file->handle() >= 0 && ::isatty(file->handle()) == 1;
 }
 
-} // namespace
-
-int runCli(QStringList args, QTextStream &out, QTextStream &err)
+int runCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     Console console(out, err, writesToTerminal(err));
     const ParsedArguments parsed = parseArguments(args);
@@ -52,6 +50,19 @@ int runCli(QStringList args, QTextStream &out, QTextStream &err)
         return runScan(a, console);
     }
     return kExitFailed;
+}
+
+} // namespace
+
+int runCli(QStringList args, QTextStream &out, QTextStream &err)
+{
+    const int code = runCommand(args, out, err);
+    out.flush();
+    err.flush();
+    // Output is part of the result: a script must not take a lost line for success.
+    if (out.status() != QTextStream::Ok || err.status() != QTextStream::Ok)
+        return kExitFailed;
+    return code;
 }
 
 } // namespace vorna::cli

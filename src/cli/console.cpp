@@ -8,6 +8,20 @@ namespace {
 constexpr int kBarWidth = 20;
 }
 
+QString printable(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+            shown += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, u'0');
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 Console::Console(QTextStream &out, QTextStream &err, bool terminal) : out_(out), err_(err), terminal_(terminal) {}
 
 Console::~Console()
@@ -30,7 +44,7 @@ void Console::status(const QString &text)
     if (!terminal_)
         return;
     endProgressLine();
-    err_ << text << '\n';
+    err_ << printable(text) << '\n';
     err_.flush();
 }
 
@@ -56,14 +70,14 @@ void Console::error(const QString &text) { note(QStringLiteral("vorna-cli: ") + 
 void Console::note(const QString &text)
 {
     endProgressLine();
-    err_ << text << '\n';
+    err_ << printable(text) << '\n';
     err_.flush();
 }
 
 void Console::result(const QString &text)
 {
     endProgressLine();   // on a terminal both streams share the screen
-    out_ << text << '\n';
+    out_ << printable(text) << '\n';
     out_.flush();
 }
 

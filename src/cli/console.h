@@ -4,6 +4,10 @@
 
 namespace vorna::cli {
 
+// The text with every control character (C0, DEL, C1) written as \xHH, so that a
+// value from a file or a reply cannot steer the terminal that shows it.
+QString printable(const QString &text);
+
 // The program's two output streams. On a terminal, stderr also carries a live
 // display: the operations' status texts as lines and one "\r"-rewritten progress
 // line per operation. Anything else written to stderr first ends a progress line

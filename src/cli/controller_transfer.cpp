@@ -1,5 +1,6 @@
 #include "cli/controller_transfer.h"
 
+#include "cli/card_records.h"
 #include "cli/project_fields.h"
 #include "ops/guardians.h"
 #include "ops/locker_numbers.h"
@@ -44,12 +45,27 @@ ops::Outcome readController(Session &session, int cardType, ControllerState &sta
     return Outcome::Done;
 }
 
+QStringList cardsTheFileLoses(const ControllerState &state, int cardType)
+{
+    QStringList problems;
+    for (int s = 0; s < ops::kCardSlots; ++s) {
+        const QString why = cardTextLoss(state.records[std::size_t(s)], cardType);
+        if (!why.isEmpty())
+            problems << QStringLiteral("%1 (karta %2): %3").arg(editKey(kFirstCardEdit + s), QString::number(s), why);
+    }
+    return problems;
+}
+
 ops::Outcome writeController(Session &session, const project::ProjectValues &values, int cardType)
 {
     using ops::Outcome;
-    std::array<QString, ops::kCardSlots> cards;
-    for (int s = 0; s < ops::kCardSlots; ++s)
-        cards[std::size_t(s)] = values.edits[std::size_t(kFirstCardEdit + s)];
+    std::array<ops::CardRecord, ops::kCardSlots> cards{};
+    for (int s = 0; s < ops::kCardSlots; ++s) {
+        const auto record = cardFileRecord(values.edits[std::size_t(kFirstCardEdit + s)], cardType);
+        if (!record)
+            return Outcome::InvalidInput;
+        cards[std::size_t(s)] = *record;
+    }
     ops::LockerTexts lockers;
     for (int p = 0; p < ops::kLockers; ++p)
         lockers[std::size_t(p)] = values.edits[std::size_t(kFirstLockerEdit + p)];
@@ -57,8 +73,7 @@ ops::Outcome writeController(Session &session, const project::ProjectValues &val
     for (std::size_t t = 0; t < times.size(); ++t)
         times[t] = values.edits[std::size_t(kFirstTimeEdit) + t];
 
-    if (const auto o = ops::writeCardList(session.env(kCardsLabel, ops::kCardSlots), cards, cardType).outcome;
-        o != Outcome::Done)
+    if (const auto o = ops::writeCardRecords(session.env(kCardsLabel, ops::kCardSlots), cards); o != Outcome::Done)
         return o;
     if (const auto o = ops::writeLockerNumbers(session.env(kLockersLabel, ops::kLockers), lockers).outcome;
         o != Outcome::Done)

@@ -1,4 +1,5 @@
 #pragma once
+#include <QStringList>
 #include <array>
 
 #include "cli/session.h"
@@ -20,8 +21,13 @@ struct ControllerState {
 // operation that fails; `state` is complete only when the result is Done.
 ops::Outcome readController(Session &session, int cardType, ControllerState &state);
 
+// Every card slot whose record the file's text could not carry back unchanged, as
+// "KEY: why", in slot order.
+QStringList cardsTheFileLoses(const ControllerState &state, int cardType);
+
 // Cards, LED numbers, opening times, guardian grid, in that order, by the window's
-// write operations. The caller has checked every field (checkProject).
+// write operations; card texts as cardFileRecord converts them. The caller has
+// checked every field (checkProject).
 ops::Outcome writeController(Session &session, const project::ProjectValues &values, int cardType);
 
 } // namespace vorna::cli

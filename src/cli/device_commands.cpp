@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <vector>
 
 #include "cli/commands.h"
@@ -17,11 +18,27 @@ namespace {
 // silent address must not cost the half second of the block transfers' wait.
 constexpr int kScanPolls = 30;
 
+// A checked reply that echoes another address's probe is that controller's late
+// answer (it missed its own wait): it credits that address, never the one asked.
+std::optional<int> lateAnswerer(const link::Exchange &x, const link::Command &probe, int first, int last)
+{
+    if (x.refused().problem != link::ReplyProblem::Header)
+        return std::nullopt;
+    const auto reply = std::span(x.replyArea()).first(std::size_t(link::fullReplyLength(probe)));
+    const int device = reply[0];
+    if (device < first || device > last)
+        return std::nullopt;
+    const auto frame = link::buildFrame(std::uint8_t(device), probe, 0);
+    if (link::checkReply(frame, reply) != link::ReplyProblem::None)
+        return std::nullopt;
+    return device;
+}
+
 } // namespace
 
 int runOpenLocker(const Arguments &args, Console &console)
 {
-    Session session(console, args.address, args.trace);
+    Session session(console, args);
     if (!session.open(args.port))
         return kExitPortFailed;
     return session.fail(ops::OpenLocker(session.env(), args.locker - 1, args.time));
@@ -29,7 +46,7 @@ int runOpenLocker(const Arguments &args, Console &console)
 
 int runSetAddress(const Arguments &args, Console &console)
 {
-    Session session(console, args.address, args.trace);
+    Session session(console, args);
     if (!session.open(args.port))
         return kExitPortFailed;
     return session.fail(ops::writeDeviceAddress(session.env(), args.newAddress));
@@ -37,7 +54,7 @@ int runSetAddress(const Arguments &args, Console &console)
 
 int runScan(const Arguments &args, Console &console)
 {
-    Session session(console, args.address, args.trace);
+    Session session(console, args);
     if (!session.open(args.port))
         return kExitPortFailed;
     link::Command probe = link::commands::ReadTimes;
@@ -55,8 +72,12 @@ int runScan(const Arguments &args, Console &console)
         for (int address = args.scanFirst; address <= args.scanLast; ++address) {
             console.progress(label, address - args.scanFirst, total);
             const auto frame = link::buildFrame(std::uint8_t(address), probe, 0);
-            if (x.run(probe, frame) == link::WaitResult::Accepted)
+            const link::WaitResult result = x.run(probe, frame);
+            if (result == link::WaitResult::Accepted)
                 found.push_back(address);
+            else if (result == link::WaitResult::BadReply)
+                if (const auto late = lateAnswerer(x, probe, args.scanFirst, args.scanLast))
+                    found.push_back(*late);
             if (x.portLost()) {
                 console.error(ops::texts::kPortLost);
                 return kExitNoAnswer;
@@ -64,6 +85,8 @@ int runScan(const Arguments &args, Console &console)
         }
         console.progress(label, total, total);
     }
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
     for (int address : found)
         console.result(QString::number(address));
     if (found.empty()) {

@@ -1,19 +1,20 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
-#include <cstdio>
 
 #include "cli/cli.h"
+#include "cli/standard_streams.h"
 
 int main(int argc, char **argv)
 {
+    const auto closedAtStart = vorna::cli::guardStandardFds();
     QCoreApplication app(argc, argv);
+    // Unbuffered, so a failed write is seen by the stream that made it.
     QFile outFile, errFile;
-    outFile.open(stdout, QIODevice::WriteOnly);
-    errFile.open(stderr, QIODevice::WriteOnly);
-    QTextStream out(&outFile), err(&errFile);
-    const int code = vorna::cli::runCli(QCoreApplication::arguments().mid(1), out, err);
-    out.flush();
-    err.flush();
-    return code;
+    vorna::cli::ClosedStream closedOut, closedErr;
+    outFile.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
+    errFile.open(2, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
+    QTextStream out(closedAtStart[1] ? static_cast<QIODevice *>(&closedOut) : &outFile);
+    QTextStream err(closedAtStart[2] ? static_cast<QIODevice *>(&closedErr) : &errFile);
+    return vorna::cli::runCli(QCoreApplication::arguments().mid(1), out, err);
 }

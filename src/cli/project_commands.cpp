@@ -54,12 +54,18 @@ int verifyAgainst(Session &session, const project::ProjectValues &values, const 
 
 int runRead(const Arguments &args, Console &console)
 {
-    Session session(console, args.address, args.trace);
+    Session session(console, args);
     if (!session.open(args.port))
         return kExitPortFailed;
     ControllerState state;
     if (const auto o = readController(session, args.cardType, state); o != ops::Outcome::Done)
         return session.fail(o);
+    // A file that a later write would quietly cut is not written at all.
+    if (const QStringList lost = cardsTheFileLoses(state, args.cardType); !lost.isEmpty()) {
+        console.error(lost.front() + (lost.size() > 1 ? QStringLiteral(" (takich kart razem: %1)").arg(lost.size())
+                                                       : QString()));
+        return kExitBadProject;
+    }
     if (!project::saveProject(args.file, state.values)) {
         console.error(QStringLiteral("nie można zapisać pliku projektu '%1'").arg(args.file));
         return kExitBadProject;
@@ -73,7 +79,7 @@ int runWrite(const Arguments &args, Console &console)
     const auto values = loadChecked(args, console);
     if (!values)
         return kExitBadProject;
-    Session session(console, args.address, args.trace);
+    Session session(console, args);
     if (!session.open(args.port))
         return kExitPortFailed;
     if (const auto o = writeController(session, *values, args.cardType); o != ops::Outcome::Done)
@@ -86,7 +92,7 @@ int runVerify(const Arguments &args, Console &console)
     const auto values = loadChecked(args, console);
     if (!values)
         return kExitBadProject;
-    Session session(console, args.address, args.trace);
+    Session session(console, args);
     if (!session.open(args.port))
         return kExitPortFailed;
     return verifyAgainst(session, *values, args, console);

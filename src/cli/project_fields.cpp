@@ -2,6 +2,7 @@
 
 #include <QHash>
 
+#include "cli/card_records.h"
 #include "link/integer_field.h"
 #include "ops/card_list.h"
 #include "ops/card_numbers.h"
@@ -54,8 +55,8 @@ QStringList checkProject(const project::ProjectValues &values, int cardType)
     for (int s = 0; s < ops::kCardSlots; ++s) {
         const int n = kFirstCardEdit + s;
         const QString &text = values.edits[std::size_t(n)];
-        if (!ops::CardTextToRecord(text, cardType))
-            problems << QStringLiteral("%1: niewłaściwy kod karty '%2' (%3: %4 cyfr 0-9, A-F)")
+        if (!cardFileRecord(text, cardType))
+            problems << QStringLiteral("%1: niewłaściwy kod karty '%2' (%3: %4 cyfr 0-9, A-F lub parzyście mniej)")
                             .arg(editKey(n), text, cardTypeName(cardType),
                                  QString::number(ops::cardDigits(cardType)));
     }

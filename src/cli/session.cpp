@@ -8,10 +8,10 @@
 
 namespace vorna::cli {
 
-Session::Session(Console &console, QString addressText, bool trace)
-    : console_(console), address_(std::move(addressText))
+Session::Session(Console &console, const Arguments &args) : console_(console), address_(args.address)
 {
-    if (trace)
+    x_.setReplyCheck(args.replyCheck);
+    if (args.trace)
         tracer_ = std::make_unique<TracingPort>(port_, [this](const QString &line) { console_.note(line); });
     x_.setMessagePump([] { QCoreApplication::processEvents(); });
 }
@@ -69,13 +69,30 @@ int Session::fail(ops::Outcome outcome)
     case Outcome::InvalidInput:
         console_.error(lastStatus_);
         return kExitBadProject;
-    case Outcome::Busy:
     case Outcome::BadReply:
+        if (x_.refused().problem != link::ReplyProblem::None) {
+            console_.error(refusedReplyText());
+            return kExitNoAnswer;
+        }
+        break;
+    case Outcome::Busy:
     case Outcome::Cancelled:
         break;
     }
     console_.error(lastStatus_.isEmpty() ? QStringLiteral("operacja nie została wykonana") : lastStatus_);
     return kExitFailed;
+}
+
+QString Session::refusedReplyText() const
+{
+    const link::RefusedReply &r = x_.refused();
+    const bool live = r.code == link::Code::ReadLive || r.code == link::Code::WriteLive;
+    const char *why = r.problem == link::ReplyProblem::Header     ? "header does not match"
+                      : r.problem == link::ReplyProblem::Checksum ? "checksum does not match"
+                                                                  : "more bytes than the reply";
+    return QStringLiteral("reply to frame %1 (%2 0x%3): %4")
+        .arg(QString::number(r.frame), live ? QStringLiteral("live") : QStringLiteral("block"),
+             QStringLiteral("%1").arg(r.address, 4, 16, QChar(u'0')).toUpper(), QLatin1StringView(why));
 }
 
 } // namespace vorna::cli

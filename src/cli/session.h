@@ -2,6 +2,7 @@
 #include <QString>
 #include <memory>
 
+#include "cli/arguments.h"
 #include "cli/console.h"
 #include "cli/tracing_port.h"
 #include "link/exchange.h"
@@ -14,7 +15,8 @@ namespace vorna::cli {
 // the exchange over it, and the surroundings the operations report through.
 class Session {
 public:
-    Session(Console &console, QString addressText, bool trace);
+    // The device address, --trace and the reply check from the command line.
+    Session(Console &console, const Arguments &args);
     ~Session();
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
@@ -31,6 +33,9 @@ public:
 
     // Reports an operation that did not end in Done and gives the exit code for it.
     int fail(ops::Outcome outcome);
+
+    // "reply to frame 12 (block 0x0060): header does not match" for the last refused reply.
+    QString refusedReplyText() const;
 
 private:
     Console &console_;

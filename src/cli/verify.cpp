@@ -1,5 +1,6 @@
 #include "cli/verify.h"
 
+#include "cli/card_records.h"
 #include "cli/project_fields.h"
 #include "link/integer_field.h"
 #include "ops/locker_numbers.h"
@@ -27,12 +28,17 @@ std::vector<Difference> compareWithController(const project::ProjectValues &file
     for (int s = 0; s < ops::kCardSlots; ++s) {
         const auto n = std::size_t(kFirstCardEdit + s);
         const auto &actual = controller.records[std::size_t(s)];
-        const auto expected = ops::CardTextToRecord(file.edits[n], cardType);
-        if (expected && *expected == actual)
+        const auto expected = cardFileRecord(file.edits[n], cardType);
+        if (expected && sameCard(*expected, actual, cardType))
             continue;
-        differences.push_back({editKey(int(n)),
-                               expected ? ops::CardRecordToText(*expected, cardType) : file.edits[n],
-                               ops::CardRecordToText(actual, cardType)});
+        QString want = expected ? ops::CardRecordToText(*expected, cardType) : file.edits[n];
+        QString have = ops::CardRecordToText(actual, cardType);
+        if (want == have && expected) {
+            // Same text, other bytes: show the records, never two equal texts.
+            want += QStringLiteral(" (rekord %1)").arg(ops::bytesToHex(*expected));
+            have += QStringLiteral(" (rekord %1)").arg(ops::bytesToHex(actual));
+        }
+        differences.push_back({editKey(int(n)), want, have});
     }
     for (int p = 0; p < ops::kLockers; ++p) {
         const auto n = std::size_t(kFirstLockerEdit + p);

@@ -16,7 +16,7 @@ struct Difference {
 };
 
 // Compares by what goes over the line, not by text: a card by its record (the file's
-// text converted by the card type), an LED number by its three digits ("1000" is
+// text converted as write converts it, cardFileRecord), an LED number by its three digits ("1000" is
 // 100), a time by its value ("0x10" is 16), a guardian tick as such. The file's
 // fields must have passed checkProject.
 std::vector<Difference> compareWithController(const project::ProjectValues &file, const ControllerState &controller,

@@ -2,7 +2,20 @@
 
 #include <algorithm>
 
+#include "link/checksum.h"
+
 namespace vorna::link {
+
+ReplyProblem checkReply(std::span<const std::uint8_t> frame, std::span<const std::uint8_t> reply)
+{
+    if (frame.size() < std::size_t(kReplyDataOffset) || reply.size() < std::size_t(kReplyDataOffset) + 2 ||
+        !std::equal(frame.begin(), frame.begin() + kReplyDataOffset, reply.begin()))
+        return ReplyProblem::Header;
+    const std::uint16_t sum = frameChecksum(reply.first(reply.size() - 2));
+    if (reply[reply.size() - 2] != std::uint8_t(sum >> 8) || reply.back() != std::uint8_t(sum))
+        return ReplyProblem::Checksum;
+    return ReplyProblem::None;
+}
 
 Exchange::Exchange(Clock &clock) : clock_(clock) {}
 
@@ -16,22 +29,27 @@ void Exchange::send(std::span<const std::uint8_t> frame)
 {
     const std::size_t n = std::min(frame.size(), command_.size());
     std::copy_n(frame.begin(), n, command_.begin());
+    sent_ = n;
     if (portOpen())
         port_->write(std::span(command_).first(n));
 }
 
 WaitResult Exchange::await(const Command &command)
 {
+    // The arming frame's answer is never read, so there is nothing to check.
+    const bool checked = checkReplies_ && command.bytesRead > 0;
+    const int awaited = checked ? fullReplyLength(command) : command.replyAwaited;
+    int waiting = 0;
     int p = 0;
     for (; p < command.pollLimit; ++p) {
-        const int waiting = portOpen() ? port_->bytesWaiting() : -1;
+        waiting = portOpen() ? port_->bytesWaiting() : -1;
         if (waiting < 0) {
             // The device is gone: nothing more will come, so stop polling now.
             lost_ = true;
             lastPoll_ = p;
             return WaitResult::TimedOut;
         }
-        if (waiting >= command.replyAwaited)
+        if (waiting >= awaited)
             break;
         if (pump_)
             pump_();
@@ -51,9 +69,24 @@ WaitResult Exchange::await(const Command &command)
     const int acceptLimit = command.acceptLimit > 0 ? command.acceptLimit : command.pollLimit;
     if (p >= acceptLimit)
         return WaitResult::TimedOut;
-    if (command.bytesRead > 0)
-        port_->read(std::span(reply_).first(std::size_t(command.bytesRead)));
-    return WaitResult::Accepted;
+    if (!checked) {
+        if (command.bytesRead > 0)
+            port_->read(std::span(reply_).first(std::size_t(command.bytesRead)));
+        return WaitResult::Accepted;
+    }
+    const auto reply = std::span(reply_).first(std::size_t(awaited));
+    port_->read(reply);
+    const auto frame = std::span(command_).first(sent_);
+    const ReplyProblem problem = waiting > awaited ? ReplyProblem::ExtraBytes : checkReply(frame, reply);
+    if (problem == ReplyProblem::None)
+        return WaitResult::Accepted;
+    const std::uint32_t address = std::uint32_t(frame[4]) << 24 | std::uint32_t(frame[5]) << 16 |
+                                  std::uint32_t(frame[6]) << 8 | frame[7];
+    const int index = command.stride > 0 && address >= command.address
+                          ? int((address - command.address) / command.stride)
+                          : 0;
+    refused_ = {problem, index, Code(frame[1]), address, reply[0]};
+    return WaitResult::BadReply;
 }
 
 WaitResult Exchange::run(const Command &command, std::span<const std::uint8_t> frame,

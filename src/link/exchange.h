@@ -15,7 +15,27 @@ enum class WaitResult {
     Accepted,   // the reply came within the acceptance limit and was read
     TimedOut,   // it did not, or the port went away
     Cancelled,  // the user asked to stop while we waited
+    BadReply,   // with the reply check on: the bytes read are not the reply to this frame
 };
+
+// Why a checked reply was refused.
+enum class ReplyProblem { None, Header, Checksum, ExtraBytes };
+
+// The refused reply's frame: its number in the operation and what it asked for.
+struct RefusedReply {
+    ReplyProblem problem = ReplyProblem::None;
+    int frame = 0;
+    Code code = Code::ReadBlock;
+    std::uint32_t address = 0;
+    std::uint8_t device = 0;   // the device address the reply names
+};
+
+// Bytes of the whole reply to a command: the 8 header bytes, the data of a read, the
+// checksum. The table may await and read fewer (the guardian read, the locker opening).
+constexpr int fullReplyLength(const Command &command) { return command.isWrite() ? 10 : command.count + 10; }
+
+// Whether `reply` repeats the header of `frame` and ends in its own checksum.
+ReplyProblem checkReply(std::span<const std::uint8_t> frame, std::span<const std::uint8_t> reply);
 
 // The request/reply exchange over the one open port, with its command and reply
 // areas. One operation at a time holds it (see Busy).
@@ -27,6 +47,14 @@ public:
     void setPort(SerialPort *port) { port_ = port; }
     SerialPort *port() const { return port_; }
     bool portOpen() const { return port_ && port_->isOpen(); }
+
+    // Off by default: the window takes any reply of the awaited length. On, a reply is
+    // awaited and read whole, and taken only when it repeats the request's header, ends
+    // in its own checksum and no byte past it is already waiting.
+    void setReplyCheck(bool on) { checkReplies_ = on; }
+    bool replyCheck() const { return checkReplies_; }
+    // The last reply refused by the check.
+    const RefusedReply &refused() const { return refused_; }
 
     // Called between polls so the window can repaint and take clicks.
     void setMessagePump(std::function<void()> pump) { pump_ = std::move(pump); }
@@ -76,6 +104,9 @@ private:
     std::array<std::uint8_t, kAreaSize> command_{};
     std::array<std::uint8_t, kAreaSize> reply_{};
     int lastPoll_ = 0;
+    std::size_t sent_ = 0;
+    RefusedReply refused_;
+    bool checkReplies_ = false;
     bool busy_ = false;
     bool cancel_ = false;
     bool lost_ = false;

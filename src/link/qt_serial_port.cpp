@@ -2,6 +2,8 @@
 
 #include <QThread>
 
+#include "link/low_latency.h"
+
 #ifdef Q_OS_UNIX
 #include <poll.h>
 #endif
@@ -41,6 +43,9 @@ bool QtSerialPort::open(const QString &devicePath)
     port_.setFlowControl(QSerialPort::NoFlowControl);
     port_.setDataTerminalReady(false);
     port_.setRequestToSend(false);
+#ifdef Q_OS_UNIX
+    requestLowLatency(static_cast<int>(port_.handle()));
+#endif
     port_.clear(QSerialPort::AllDirections);
     port_.clearError();
     return true;

@@ -35,11 +35,16 @@ CardListWrite writeCardList(const Env &env, const std::array<QString, kCardSlots
         env.status(texts::kBadCardText);
         return {Outcome::InvalidInput, firstBad};
     }
-    return {transfer(env, {WriteCards, texts::kWritingCards, texts::kTransferTimeout, texts::kCardsWritten,
-                           [&](int slot) {
-                               const auto &r = records[std::size_t(slot)];
-                               return std::vector<std::uint8_t>(r.begin(), r.end());
-                           }})};
+    return {writeCardRecords(env, records)};
+}
+
+Outcome writeCardRecords(const Env &env, const std::array<CardRecord, kCardSlots> &records)
+{
+    return transfer(env, {WriteCards, texts::kWritingCards, texts::kTransferTimeout, texts::kCardsWritten,
+                          [&](int slot) {
+                              const auto &r = records[std::size_t(slot)];
+                              return std::vector<std::uint8_t>(r.begin(), r.end());
+                          }});
 }
 
 } // namespace vorna::ops

@@ -25,5 +25,7 @@ struct CardListWrite {
 
 // Writes the 32 card texts (slot order) after converting every one of them.
 CardListWrite writeCardList(const Env &env, const std::array<QString, kCardSlots> &texts, int typeIndex);
+// The same with the records already made.
+Outcome writeCardRecords(const Env &env, const std::array<CardRecord, kCardSlots> &records);
 
 } // namespace vorna::ops

@@ -31,6 +31,8 @@ Outcome OpenLocker(const Env &env, int index, QStringView timeText)
         return Outcome::Done;
     case link::WaitResult::Cancelled:
         return Outcome::Cancelled;
+    case link::WaitResult::BadReply:
+        return Outcome::BadReply;
     case link::WaitResult::TimedOut:
         break;
     }

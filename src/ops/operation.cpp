@@ -41,6 +41,8 @@ Outcome transfer(const Env &env, const Transfer &t)
         switch (env.x.run(t.command, frame, [&] { env.progress(i); })) {
         case link::WaitResult::Cancelled:
             return Outcome::Cancelled;
+        case link::WaitResult::BadReply:
+            return Outcome::BadReply;
         case link::WaitResult::TimedOut:
             env.status(t.timeoutText);
             return Outcome::TimedOut;

@@ -42,6 +42,8 @@ ReaderCapture ReadCardFromReader(const Env &env)
         const auto wait = env.x.await(ReaderQuery);
         if (wait == link::WaitResult::Cancelled)
             return {Outcome::Cancelled};
+        if (wait == link::WaitResult::BadReply)
+            return {Outcome::BadReply};
         if (wait == link::WaitResult::TimedOut) {
             env.status(texts::kReaderTimeout);
             return {Outcome::TimedOut};

@@ -126,5 +126,6 @@ TEST(CliTrace, ShowsEveryFrameBothWays)
     EXPECT_TRUE(stamp.match(lines[0]).hasMatch());
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral(" TX 01 02 00 01 00 00 00 09 64 00 72"))) << lines[0].toStdString();
     EXPECT_TRUE(stamp.match(lines[1]).hasMatch());
-    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" RX 01 02 00 01 00 00 00 09"))) << lines[1].toStdString();
+    // The whole reply is read, its checksum included, to be checked.
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" RX 01 02 00 01 00 00 00 09 00 0E"))) << lines[1].toStdString();
 }

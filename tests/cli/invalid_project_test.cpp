@@ -17,17 +17,17 @@ TEST(CliInvalidProject, RefusedBeforeAnyFrame)
         const char *message;
     } cases[] = {
         {"[NUMERY_SZAFEK]\r\nSzafka3=12\r\n", "unique", "NUMERY_SZAFEK/Szafka3: niewłaściwy numer szafki '12'"},
-        {"[KARTY_SZAFEK]\r\nSzafka7=01234567\r\n", "unique",
-         "KARTY_SZAFEK/Szafka7: niewłaściwy kod karty '01234567' (Unique: 10 cyfr 0-9, A-F)"},
+        {"[KARTY_SZAFEK]\r\nSzafka7=0123456\r\n", "unique",
+         "KARTY_SZAFEK/Szafka7: niewłaściwy kod karty '0123456' (Unique: 10 cyfr 0-9, A-F lub parzyście mniej)"},
         {"[karty_klucz]\r\nklucz3=0123abcdef\r\n", "unique",
-         "KARTY_KLUCZ/Klucz3: niewłaściwy kod karty '0123abcdef' (Unique: 10 cyfr 0-9, A-F)"},
+         "KARTY_KLUCZ/Klucz3: niewłaściwy kod karty '0123abcdef' (Unique: 10 cyfr 0-9, A-F lub parzyście mniej)"},
         {"[CZASY]\r\nSerwis=300\r\n", "unique", "CZASY/Serwis: niewłaściwy czas otwarcia '300' (0-255)"},
         {"[CZASY]\r\nOpiekun=abc\r\n[NUMERY_SZAFEK]\r\nSzafka20=1\r\n", "unique",
          "NUMERY_SZAFEK/Szafka20: niewłaściwy numer szafki '1' (błędnych pól razem: 2)"},
-        // The ten-digit start texts are too short for MiFare 7B.
-        {"", "mifare7b",
-         "KARTY_SERWIS/Serwis1: niewłaściwy kod karty 'FFFFFFFFFF' (MiFare 7B: 14 cyfr 0-9, A-F) "
-         "(błędnych pól razem: 32)"},
+        // Short of the type's digits, a text must still be whole bytes.
+        {"[KARTY_SZAFEK]\r\nSzafka7=0123456789ABC\r\n", "mifare7b",
+         "KARTY_SZAFEK/Szafka7: niewłaściwy kod karty '0123456789ABC' (MiFare 7B: 14 cyfr 0-9, A-F lub parzyście "
+         "mniej)"},
     };
     for (const char *command : {"write", "verify"}) {
         for (const auto &c : cases) {

@@ -49,9 +49,9 @@ TEST(CliProjectFields, EachFieldTheControllerCannotTakeIsNamed)
         {36, "12", ops::Unique, "NUMERY_SZAFEK/Szafka3: niewłaściwy numer szafki '12'"},
         {40, "1a3", ops::Unique, "NUMERY_SZAFEK/Szafka7: niewłaściwy numer szafki '1a3'"},
         {53, " 12", ops::Unique, "NUMERY_SZAFEK/Szafka20: niewłaściwy numer szafki ' 12'"},
-        {20, "012345678", ops::Unique, "KARTY_SZAFEK/Szafka7: niewłaściwy kod karty '012345678' (Unique: 10 cyfr 0-9, A-F)"},
-        {2, "abcdef0123", ops::Unique, "KARTY_SERWIS/Serwis1: niewłaściwy kod karty 'abcdef0123' (Unique: 10 cyfr 0-9, A-F)"},
-        {5, "0123456", ops::Mifare4B, "KARTY_KLUCZ/Klucz2: niewłaściwy kod karty '0123456' (MiFare 4B: 8 cyfr 0-9, A-F)"},
+        {20, "012345678", ops::Unique, "KARTY_SZAFEK/Szafka7: niewłaściwy kod karty '012345678' (Unique: 10 cyfr 0-9, A-F lub parzyście mniej)"},
+        {2, "abcdef0123", ops::Unique, "KARTY_SERWIS/Serwis1: niewłaściwy kod karty 'abcdef0123' (Unique: 10 cyfr 0-9, A-F lub parzyście mniej)"},
+        {5, "0123456", ops::Mifare4B, "KARTY_KLUCZ/Klucz2: niewłaściwy kod karty '0123456' (MiFare 4B: 8 cyfr 0-9, A-F lub parzyście mniej)"},
         {55, "300", ops::Unique, "CZASY/Serwis: niewłaściwy czas otwarcia '300' (0-255)"},
         {54, "", ops::Unique, "CZASY/Uzytkownik: niewłaściwy czas otwarcia '' (0-255)"},
         {56, "-1", ops::Unique, "CZASY/Opiekun: niewłaściwy czas otwarcia '-1' (0-255)"},
@@ -66,8 +66,10 @@ TEST(CliProjectFields, EachFieldTheControllerCannotTakeIsNamed)
 
 TEST(CliProjectFields, EveryBadFieldIsListedInFileOrder)
 {
-    // With MiFare 7B the ten-digit start texts are all too short.
+    // Nine digits are no whole card of any length.
     project::ProjectValues v = test::startValues();
+    for (int n = 2; n <= 33; ++n)
+        v.edits[std::size_t(n)] = QStringLiteral("FFFFFFFFF");
     v.edits[55] = QStringLiteral("x");
     const QStringList problems = checkProject(v, ops::Mifare7B);
     ASSERT_EQ(problems.size(), 33);

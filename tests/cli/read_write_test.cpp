@@ -23,7 +23,7 @@ void fillController(sim::PtySimulator &sim)
 {
     sim.setBlock(8 * 0, Bytes{0x01, 0x23, 0x45, 0x67, 0x89, 0x00, 0x00, 0x05});    // Serwis1
     sim.setBlock(8 * 3, Bytes{0xDE, 0xAD, 0xBE, 0xEF, 0x00, 0x00, 0x00, 0x04});    // Klucz2, 4 bytes
-    sim.setBlock(8 * 5, Bytes{0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x07});    // Opiekun1, 7 bytes
+    sim.setBlock(8 * 5, Bytes{0x11, 0x22, 0x33, 0x00, 0x00, 0x00, 0x00, 0x03});    // Opiekun1, 3 bytes
     sim.setBlock(8 * 18, Bytes{0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x00, 0x00, 0x05});   // wristband of locker 7
     sim.setBlock(8 * 31, Bytes{0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});   // locker 20: empty number
     sim.setBlock(mem::kBlockLockerNumbers, Bytes{1, 2, 3, 0, 0, 7});
@@ -59,7 +59,7 @@ TEST(CliRead, FileHoldsWhatTheControllerHolds)
     project::ProjectValues expected = test::startValues();
     expected.edits[2] = "0123456789";
     expected.edits[5] = "DEADBEEF";
-    expected.edits[7] = "11223344556677";
+    expected.edits[7] = "112233";
     expected.edits[20] = "0A0B0C0D0E";
     expected.edits[33] = "";
     expected.edits[34] = "123";
@@ -100,13 +100,13 @@ TEST(CliRead, EmptyCardsShowByTheCardType)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.type);
         test::CliSim rig;
-        rig.sim.setBlock(8 * 2, Bytes{0x12, 0x34, 0x56, 0x78, 0x9A, 0x00, 0x00, 0x05});
+        rig.sim.setBlock(8 * 2, Bytes{0x12, 0x34, 0x56, 0x78, 0x00, 0x00, 0x00, 0x04});
         const QString path = rig.file("typed.vrp");
         ASSERT_EQ(rig.run({"--card-type", c.type, "read", path}).code, kExitOk);
         const auto v = project::loadProject(path);
         ASSERT_TRUE(v);
         EXPECT_EQ(v->edits[2], QString::fromLatin1(c.empty));
-        EXPECT_EQ(v->edits[4], QStringLiteral("123456789A"));   // a record shows with its own length
+        EXPECT_EQ(v->edits[4], QStringLiteral("12345678"));   // a record shows with its own length
     }
 }
 
@@ -163,7 +163,7 @@ TEST(CliWrite, ControllerHoldsWhatTheFileHolds)
     EXPECT_TRUE(r.err.isEmpty());
 
     EXPECT_EQ(rig.block(0, 8), (Bytes{0x01, 0x23, 0x45, 0x67, 0x89, 0x00, 0x00, 0x05}));
-    EXPECT_EQ(rig.block(8, 8), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x05}));
+    EXPECT_EQ(rig.block(8, 8), Bytes(8, 0xFF));   // the empty-card text goes back erased
     EXPECT_EQ(rig.block(8 * 18, 8), (Bytes{0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x00, 0x00, 0x05}));
     EXPECT_EQ(rig.block(mem::kBlockLockerNumbers, 6), (Bytes{0, 4, 2, 0, 0, 0}));
     EXPECT_EQ(rig.block(mem::kBlockLockerNumbers + 3 * 5, 3), (Bytes{1, 0, 0}));
@@ -194,7 +194,7 @@ TEST(CliWrite, CardTypeDecidesTheRecords)
     v.edits[3] = "00112233445566";
     ASSERT_EQ(rig.run({"--card-type", "mifare7b", "write", rig.saveValues("7b.vrp", v)}).code, kExitOk);
     EXPECT_EQ(rig.block(8, 8), (Bytes{0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x07}));
-    EXPECT_EQ(rig.block(0, 8), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x07}));
+    EXPECT_EQ(rig.block(0, 8), Bytes(8, 0xFF));
 }
 
 TEST(CliWrite, TimeOutStopsTheWrite)

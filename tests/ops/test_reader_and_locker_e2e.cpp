@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "link/frame.h"
+#include "ops/card_list.h"
 #include "ops/locker_opening.h"
 #include "ops/reader_capture.h"
 #include "ops/texts.h"
 #include "support/printers.h"
+#include "sim/sample_site.h"
 #include "support/sim_rig.h"
 
 using namespace vorna;
@@ -27,6 +29,25 @@ TEST(ReaderCapture, CardHeldToTheReaderFillsTheText)
     EXPECT_EQ(sent[0], link::buildFrame(1, link::commands::Arming, 0, Bytes{0}));
     for (std::size_t i = 1; i < sent.size(); ++i)
         EXPECT_EQ(sent[i], link::buildFrame(1, link::commands::ReaderQuery, 0));
+}
+
+// The demo's controller: a site to read, and a card held after each click. A card
+// held once at start would be wiped by the click's own arming frame.
+TEST(ReaderCapture, DemoCardFollowsEveryArming)
+{
+    test::SimRig rig;
+    sim::loadSampleSite(rig.sim);
+    rig.sim.presentCardOnArming({0x04, 0xA1, 0xB2, 0xC3, 0xD5}, 300);
+    for (int click = 0; click < 2; ++click) {
+        SCOPED_TRACE(click);
+        const ReaderCapture capture = ReadCardFromReader(rig.env());
+        ASSERT_EQ(capture.outcome, Outcome::Done);
+        EXPECT_EQ(capture.text, QStringLiteral("04A1B2C3D5"));
+    }
+    const CardListRead cards = readCardList(rig.env());
+    ASSERT_EQ(cards.outcome, Outcome::Done);
+    EXPECT_EQ(CardRecordToText(cards.records[0], Unique), QStringLiteral("0A1B2C3D4E"));
+    EXPECT_EQ(CardRecordToText(cards.records[12], Unique), QStringLiteral("9000000001"));
 }
 
 // The number is shown with its own length, whatever the card type: length 0 empties

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "link/frame.h"
 #include "sim_test_util.h"
@@ -88,4 +90,49 @@ TEST(Program, ServesOnItsLinkUntilTerminated)
     const QString log = QString::fromUtf8(process.readAllStandardError());
     EXPECT_TRUE(log.contains("rx 07 01 00 09 00 00 00 00 00 12")) << log.toStdString();
     EXPECT_TRUE(log.contains("(for device 1)")) << log.toStdString();
+}
+
+// --memory is read and later replaced: only a kept memory or a new path may be
+// given. Anything else is refused before the program blocks, streams or writes.
+TEST(Program, MemoryFileMustBeAKeptMemoryOrNew)
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath("notes.txt"), fifo = dir.filePath("fifo");
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(3177, 'x'));
+    }
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    const struct {
+        QString path;
+        const char *why;
+    } refused[] = {
+        {"/dev/zero", "not a regular file"},
+        {fifo, "not a regular file"},
+        {dir.path(), "not a regular file"},
+        {text, "holds 3177 bytes, not 512"},
+    };
+    for (const auto &c : refused) {
+        SCOPED_TRACE(c.path.toStdString());
+        const test::ProgramRun run = runProgram({"--memory", c.path});
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(run.err, QStringLiteral("vorna-sim: --memory %1: %2\n").arg(c.path, QLatin1StringView(c.why)));
+    }
+    EXPECT_EQ(QFileInfo(text).size(), 3177);
+}
+
+// Stopped at once, even before it has printed its path: the stop request of a
+// script that gave up waiting must never be ignored.
+TEST(Program, StopsOnSignalsFromTheFirstMoment)
+{
+    for (int sig : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(sig);
+        QProcess process;
+        process.start(programPath(), {"--sample-site"});
+        ASSERT_TRUE(process.waitForStarted(5000));
+        ::kill(pid_t(process.processId()), sig);
+        EXPECT_TRUE(process.waitForFinished(5000));
+    }
 }

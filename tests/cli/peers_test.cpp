@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <cstring>
+
+#include "cli/exit_codes.h"
+#include "cli_rig.h"
+#include "sim/sample_site.h"
+#include "support/printers.h"
+
+// Controllers and lines that answer, but not with the reply to the frame asked.
+// A read must then stop with the frame named and save nothing; where the whole
+// reply can still be taken (a reply trickling in), the file must be exact.
+
+using namespace vorna;
+using namespace vorna::cli;
+using sim::Fault;
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct Peer {
+    const char *name;
+    const char *what;
+    std::vector<Fault> faults;
+    QStringList options;
+    int code;
+    const char *err;   // stderr starts with this; the file is exact when code is 0
+};
+
+const Peer kPeers[] = {
+    {"garbage", "18 random bytes instead of each reply", {{Fault::Garbage, 0, -1, 18}}, {}, kExitNoAnswer,
+     "vorna-cli: reply to frame 0 (block 0x0000): "},
+    {"local_echo", "each request echoed before its reply (RS-485 adapter with local echo)", {{Fault::Echo, 0, -1, 0}},
+     {}, kExitNoAnswer, "vorna-cli: reply to frame 0 (block 0x0000): "},
+    {"noise_flood", "64 random bytes after every frame", {{Fault::Noise, 0, -1, 64}}, {}, kExitNoAnswer,
+     "vorna-cli: reply to frame 0 (block 0x0000): "},
+    {"previous_reply", "each frame answered with the reply to the frame before it", {{Fault::Stale, 0, -1, 0}}, {},
+     kExitNoAnswer, "vorna-cli: reply to frame 1 (block 0x0008): header does not match\n"},
+    {"trickle", "guardian replies trickling in 3 ms a byte, past the next purge", {{Fault::Trickle, 53, -1, 3}}, {},
+     kExitOk, ""},
+    {"bad_checksum", "each reply's checksum inverted", {{Fault::BadChecksum, 0, -1, 0}}, {}, kExitNoAnswer,
+     "vorna-cli: reply to frame 0 (block 0x0000): checksum does not match\n"},
+    {"bad_checksum_unchecked", "each reply's checksum inverted, read with --no-reply-check",
+     {{Fault::BadChecksum, 0, -1, 0}}, {"--no-reply-check"}, kExitOk, ""},
+};
+
+class CliPeer : public testing::TestWithParam<Peer> {};
+
+[[maybe_unused]] void PrintTo(const Peer &p, std::ostream *os) { *os << p.name; }
+
+} // namespace
+
+TEST_P(CliPeer, ReadSavesOnlyTheController)
+{
+    const Peer &p = GetParam();
+    RecordProperty("what", p.what);
+    RecordProperty("expect", p.code == kExitOk ? "exit 0, the file exact" : "exit 4, no file, frame named");
+    test::CliSim good;
+    sim::loadSampleSite(good.sim);
+    const QString reference = good.file("good.vrp");
+    ASSERT_EQ(good.run({"read", reference}).code, kExitOk);
+
+    test::CliSim rig;
+    sim::loadSampleSite(rig.sim);
+    for (const Fault &f : p.faults)
+        rig.sim.addFault(f);
+    const QString path = rig.file("peer.vrp");
+    const test::CliResult r = rig.run(p.options + QStringList{"read", path});
+    EXPECT_EQ(r.code, p.code) << r.err.toStdString();
+    EXPECT_EQ(r.err.left(qsizetype(std::strlen(p.err))), QLatin1StringView(p.err)) << r.err.toStdString();
+    EXPECT_EQ(r.err.count(u'\n'), p.code == kExitOk ? 0 : 1);
+    if (p.code == kExitOk)
+        EXPECT_EQ(fileBytes(path), fileBytes(reference));
+    else
+        EXPECT_FALSE(QFile::exists(path));
+}
+
+INSTANTIATE_TEST_SUITE_P(Peers, CliPeer, testing::ValuesIn(kPeers),
+                         [](const testing::TestParamInfo<Peer> &info) { return std::string(info.param.name); });
+
+// scan credits an address only with a reply that echoes it: a controller that
+// answers late, or a line full of noise, must not make another address answer.
+TEST(CliPeers, ScanCreditsOnlyTheAddressTheReplyEchoes)
+{
+    const struct {
+        const char *name;
+        std::uint8_t address;
+        Fault fault;
+        const char *range;
+        QStringList found;   // any one of these outputs
+    } cases[] = {
+        {"late controller", 5, {Fault::Delay, 0, -1, 35}, "1-10", {"", "5\n"}},
+        {"noise flood", 1, {Fault::Noise, 0, -1, 64}, "2-12", {""}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        test::CliSim rig({.address = c.address});
+        rig.sim.addFault(c.fault);
+        const test::CliResult r = rig.run({"scan", "--scan-range", c.range});
+        EXPECT_TRUE(c.found.contains(r.out)) << r.out.toStdString();
+        EXPECT_EQ(r.code, r.out.isEmpty() ? kExitNoAnswer : kExitOk);
+    }
+}
