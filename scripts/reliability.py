@@ -104,7 +104,9 @@ def cli_families(build):
     for case in root.iter("testcase"):
         family, name = case.get("classname").split("/")[0], case.get("name").split("/")[-1]
         ok = case.find("failure") is None and case.get("result", "completed") == "completed"
-        rows.setdefault(family, []).append((name, dict(case.attrib), ok))
+        props = {p.get("name"): p.get("value") for p in case.iter("property")}
+        props.update({k: v for k, v in case.attrib.items() if k not in props})
+        rows.setdefault(family, []).append((name, props, ok))
     if not rows.get("Peers") or not rows.get("Images"):
         sys.exit("cli_tests ran no Peers/ or Images/ cases\n" + out[-2000:])
     return rows

@@ -67,6 +67,10 @@ TEST(CommandLine, FaultOptionsBecomeFaults)
         {{"--bad-checksum"}, {Fault::BadChecksum, 0, -1, 0}},
         {{"--silent-after", "12"}, {Fault::NoReply, 12, -1, 0}},
         {{"--vanish-after", "3"}, {Fault::Vanish, 3, -1, 0}},
+        {{"--stale"}, {Fault::Stale, 0, -1, 0}},
+        {{"--trickle", "3"}, {Fault::Trickle, 0, -1, 3}},
+        {{"--echo"}, {Fault::Echo, 0, -1, 0}},
+        {{"--noise", "64"}, {Fault::Noise, 0, -1, 64}},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.args[0]);
@@ -99,6 +103,8 @@ TEST(CommandLine, BadArgumentsAreRefusedWithAReason)
         {{"--card", "0A@soon"}, "option --card: '0A@soon' is not 1 to 7 hex bytes with an optional @MS"},
         {{"--log=yes"}, "option --log takes no value"},
         {{"--link", ""}, "option --link needs a file name"},
+        {{"--card-on-arming", "0A@x"}, "option --card-on-arming: '0A@x' is not 1 to 7 hex bytes with an optional @MS"},
+        {{"--sample-site", "--memory", "m.bin"}, "options --sample-site and --memory exclude each other"},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.args[0]);
@@ -111,6 +117,7 @@ TEST(CommandLine, UsageNamesEveryOption)
     const std::string usage = usageText();
     for (const char *option : {"--address", "--link", "--memory", "--log", "--pace", "--card", "--help", "--version",
                                "--no-reply", "--delay", "--truncate", "--garbage", "--bad-checksum",
-                               "--silent-after", "--vanish-after"})
+                               "--silent-after", "--vanish-after", "--stale", "--trickle", "--echo", "--noise",
+                               "--card-on-arming", "--sample-site"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }

@@ -283,6 +283,32 @@ TEST(Controller, FaultsShapeTheRepliesOfTheirFramesOnly)
     }
 }
 
+// Peers one step behind, slow, echoing or noisy: the line faults reach every frame,
+// the controller's only its own.
+TEST(Controller, PeerFaultsAnswerOtherThanAsked)
+{
+    Controller c;
+    c.addFault({Fault::Stale, 0, -1, 0});
+    c.addFault({Fault::Trickle, 0, -1, 3});
+    c.addFault({Fault::Echo, 0, -1, 0});
+    c.addFault({Fault::Noise, 1, 1, 5});
+    const Bytes readCard0 = hex("01 05 00 08 00 00 00 00 00 0F");
+    const Bytes forDevice9 = hex("09 05 00 03 00 00 01 FD 01 10");
+
+    const Response first = c.handle(frameOf(kReadTimes));
+    EXPECT_EQ(first.reply, kReadTimesReply);   // nothing before it: its own
+    EXPECT_EQ(first.line, kReadTimes);
+    EXPECT_EQ(first.byteGapMs, 3);
+    const Response other = c.handle(frameOf(forDevice9));
+    EXPECT_TRUE(other.reply.empty());
+    ASSERT_EQ(other.line.size(), forDevice9.size() + 5);
+    EXPECT_TRUE(std::equal(forDevice9.begin(), forDevice9.end(), other.line.begin()));
+    const Response behind = c.handle(frameOf(readCard0));
+    EXPECT_EQ(behind.reply, kReadTimesReply);
+    EXPECT_EQ(behind.line, readCard0);
+    EXPECT_EQ(c.handle(frameOf(kReadTimes)).reply, hex("01 05 00 08 00 00 00 00 FF FF FF FF FF FF FF FF 08 07"));
+}
+
 TEST(Controller, GarbageFaultSendsThatManyBytesOfSomethingElse)
 {
     Controller c;
