@@ -62,7 +62,7 @@ public:
     // Marks the exchange as taken by an operation for the guard's lifetime.
     class Busy {
     public:
-        explicit Busy(Exchange &x) : x_(x) { x_.busy_ = true; x_.cancel_ = false; x_.lost_ = false; }
+        explicit Busy(Exchange &x) : x_(x) { x_.busy_ = true; x_.cancel_ = false; x_.lost_ = false; x_.refused_ = {}; }
         ~Busy() { x_.busy_ = false; }
         Busy(const Busy &) = delete;
         Busy &operator=(const Busy &) = delete;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "link/checksum.h"
 #include "link/exchange.h"
 #include "support/scripted_port.h"
 
@@ -175,4 +176,56 @@ TEST(Exchange, BusyGuardResetsCancelAndLoss)
         EXPECT_FALSE(rig.x.cancelled());
     }
     EXPECT_FALSE(rig.x.busy());
+}
+
+// The reply check: the whole reply awaited and read, taken only when it repeats the
+// request's header, ends in its own checksum and nothing past it already waits.
+// Off, any bytes of the awaited length are taken, as the window takes them.
+TEST(ReplyCheck, TakesOnlyTheReplyToTheFrameSent)
+{
+    const Command &c = commands::ReadGuardians;   // awaits 13, the window reads 11
+    const Bytes frame = buildFrame(1, c, 2);
+    Bytes good = Bytes(frame.begin(), frame.begin() + 8);
+    good.insert(good.end(), {0x0F, 0xFF, 0xFF});
+    const std::uint16_t sum = frameChecksum(good);
+    good.push_back(std::uint8_t(sum >> 8));
+    good.push_back(std::uint8_t(sum));
+    const auto changed = [&](std::size_t at) {
+        Bytes b = good;
+        b[at] ^= 0x01;
+        return b;
+    };
+    Bytes longer = good;
+    longer.push_back(0x00);
+    const struct {
+        const char *name;
+        Bytes reply;
+        bool check;
+        WaitResult result;
+        ReplyProblem problem;
+        std::size_t unread;
+    } cases[] = {
+        {"good", good, true, WaitResult::Accepted, ReplyProblem::None, 0},
+        {"other device", changed(0), true, WaitResult::BadReply, ReplyProblem::Header, 0},
+        {"other address", changed(7), true, WaitResult::BadReply, ReplyProblem::Header, 0},
+        {"data changed", changed(9), true, WaitResult::BadReply, ReplyProblem::Checksum, 0},
+        {"checksum changed", changed(12), true, WaitResult::BadReply, ReplyProblem::Checksum, 0},
+        {"a byte more waiting", longer, true, WaitResult::BadReply, ReplyProblem::ExtraBytes, 1},
+        {"unchecked: other device", changed(0), false, WaitResult::Accepted, ReplyProblem::None, 2},
+        {"unchecked: a byte more", longer, false, WaitResult::Accepted, ReplyProblem::None, 3},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.name);
+        Rig rig;
+        rig.x.setReplyCheck(k.check);
+        rig.port.respond = [&](const Bytes &, int) { return ScriptedPort::Reply{k.reply, 3}; };
+        Exchange::Busy busy(rig.x);
+        EXPECT_EQ(rig.x.run(c, frame), k.result);
+        EXPECT_EQ(rig.x.refused().problem, k.problem);
+        EXPECT_EQ(rig.port.unread(), k.unread);
+        if (k.problem != ReplyProblem::None) {
+            EXPECT_EQ(rig.x.refused().frame, 2);
+            EXPECT_EQ(rig.x.refused().address, c.addressOf(2));
+        }
+    }
 }
