@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "cli/commands.h"

@@ -80,12 +80,12 @@ WaitResult Exchange::await(const Command &command)
     const ReplyProblem problem = waiting > awaited ? ReplyProblem::ExtraBytes : checkReply(frame, reply);
     if (problem == ReplyProblem::None)
         return WaitResult::Accepted;
-    const std::uint32_t address = std::uint32_t(frame[4]) << 24 | std::uint32_t(frame[5]) << 16 |
-                                  std::uint32_t(frame[6]) << 8 | frame[7];
+    const std::uint32_t address = std::uint32_t(command_[4]) << 24 | std::uint32_t(command_[5]) << 16 |
+                                  std::uint32_t(command_[6]) << 8 | command_[7];
     const int index = command.stride > 0 && address >= command.address
                           ? int((address - command.address) / command.stride)
                           : 0;
-    refused_ = {problem, index, Code(frame[1]), address, reply[0]};
+    refused_ = {problem, index, Code(command_[1]), address, reply[0]};
     return WaitResult::BadReply;
 }
 
