@@ -85,7 +85,7 @@ WaitResult Exchange::await(const Command &command)
     const int index = command.stride > 0 && address >= command.address
                           ? int((address - command.address) / command.stride)
                           : 0;
-    refused_ = {problem, index, Code(command_[1]), address, reply[0]};
+    refused_ = {problem, index, Code(command_[1]), address};
     return WaitResult::BadReply;
 }
 

@@ -27,7 +27,6 @@ struct RefusedReply {
     int frame = 0;
     Code code = Code::ReadBlock;
     std::uint32_t address = 0;
-    std::uint8_t device = 0;   // the device address the reply names
 };
 
 // Bytes of the whole reply to a command: the 8 header bytes, the data of a read, the
