@@ -139,6 +139,8 @@ ParsedCommandLine parseCommandLine(std::span<const std::string> args)
             ok = fault(Fault::Noise, 1, 4096, false);
         } else if (name == "--trickle") {
             ok = fault(Fault::Trickle, 1, 1000, false);
+        } else if (name == "--trail") {
+            ok = fault(Fault::Trail, 1, 600, false);
         } else if (name == "--no-reply") {
             ok = flag(dummy);
             if (ok)
@@ -208,6 +210,7 @@ Faults (from the first frame on, for every frame, unless stated):
                     the adapter were pulled out
   --stale           answer each frame with the reply to the frame before it
   --trickle MS      send the bytes of each reply MS ms apart
+  --trail N         send N bytes 0x00 after each reply
   --echo            send every frame straight back before anything else, as
                     an RS-485 adapter with local echo (any address)
   --noise N         send N random bytes after every frame (any address)

@@ -233,6 +233,9 @@ void Controller::applyFaults(int index, Response &response)
         case Fault::Trickle:
             response.byteGapMs = std::max(0, f.value);
             break;
+        case Fault::Trail:
+            reply.insert(reply.end(), std::size_t(std::max(0, f.value)), std::uint8_t(0));
+            break;
         case Fault::Vanish:
         case Fault::Echo:
         case Fault::Noise:

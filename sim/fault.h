@@ -17,13 +17,15 @@ namespace vorna::sim {
 //   Stale        the frame is answered with the reply made for the frame before
 //                it (the first one with its own), as a controller one step behind.
 //   Trickle      the reply's bytes go out value ms apart.
+//   Trail        value bytes 0x00 follow the reply, as a line that idles on after
+//                turning round; trickling, they reach the tool after its next purge.
 // Two more stand for the line rather than the controller; they count every frame
 // received, whatever its address or checksum:
 //   Echo         the frame's own bytes come straight back, as a 2-wire RS-485
 //                adapter with local echo returns what is sent.
 //   Noise        value random bytes follow the frame at once, before any reply.
 struct Fault {
-    enum Kind { NoReply, Delay, Truncate, Garbage, BadChecksum, Vanish, Stale, Trickle, Echo, Noise } kind;
+    enum Kind { NoReply, Delay, Truncate, Garbage, BadChecksum, Vanish, Stale, Trickle, Trail, Echo, Noise } kind;
     int firstFrame = 0;
     int count = 1;
     int value = 0;

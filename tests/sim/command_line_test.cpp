@@ -69,6 +69,7 @@ TEST(CommandLine, FaultOptionsBecomeFaults)
         {{"--vanish-after", "3"}, {Fault::Vanish, 3, -1, 0}},
         {{"--stale"}, {Fault::Stale, 0, -1, 0}},
         {{"--trickle", "3"}, {Fault::Trickle, 0, -1, 3}},
+        {{"--trail", "2"}, {Fault::Trail, 0, -1, 2}},
         {{"--echo"}, {Fault::Echo, 0, -1, 0}},
         {{"--noise", "64"}, {Fault::Noise, 0, -1, 64}},
     };
@@ -117,7 +118,7 @@ TEST(CommandLine, UsageNamesEveryOption)
     const std::string usage = usageText();
     for (const char *option : {"--address", "--link", "--memory", "--log", "--pace", "--card", "--help", "--version",
                                "--no-reply", "--delay", "--truncate", "--garbage", "--bad-checksum",
-                               "--silent-after", "--vanish-after", "--stale", "--trickle", "--echo", "--noise",
+                               "--silent-after", "--vanish-after", "--stale", "--trickle", "--trail", "--echo", "--noise",
                                "--card-on-arming", "--sample-site"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }

@@ -268,6 +268,7 @@ TEST(Controller, FaultsShapeTheRepliesOfTheirFramesOnly)
         {"truncate", {Fault::Truncate, 1, 2, 5}, "01 05 00 03 00", 0},
         {"truncate to nothing", {Fault::Truncate, 1, 2, 0}, "", 0},
         {"bad checksum", {Fault::BadChecksum, 1, 2, 0}, "01 05 00 03 00 00 01 FD 64 64 64 FD CB", 0},
+        {"trail", {Fault::Trail, 1, 2, 2}, "01 05 00 03 00 00 01 FD 64 64 64 02 34 00 00", 0},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.name);
