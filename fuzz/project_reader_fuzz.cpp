@@ -1,21 +1,18 @@
-// Feeds arbitrary bytes to the project file reader and checks what must hold for any
-// file: an untouched document gives back its bytes, every read value keeps to the
-// length limit, and a project stored into the document reads back as stored.
-// An input seldom holds the sections the reader looks for, so it is also spliced into
-// a file that already holds every section. The input alone is only parsed and given
-// back; the reading and the store-and-read-back round trip, the dear checks, run on
-// the spliced file, which holds the input whole: every check still sees every input.
+// Feeds arbitrary bytes to the project file reader and writer and checks what must
+// hold for any file: its text encodes back to its bytes, every read value keeps to the
+// length limit, and a project stored into the file reads back as stored, and storing
+// it again changes nothing. An input seldom holds the sections the reader looks for,
+// so it is spliced into a file that already holds every section.
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 
 #include "project/key_table.h"
-#include "project/profile_document.h"
+#include "project/profile.h"
 #include "project/project_file.h"
+#include "project/windows1250.h"
 
 namespace {
 
-using vorna::project::ProfileDocument;
 using vorna::project::ProjectValues;
 
 void check(bool ok)
@@ -44,37 +41,37 @@ constexpr char kEverySection[] = "; base\r\n[KARTY_SERWIS]\r\nSerwis1=1\r\n[kart
                                  "Szafka20='7'\r\n[CZASY]\r\nUzytkownik=5\r\n[OPIEKUN]\r\n"
                                  "Opiekun1_01=1\r\nOpiekun7_20=$10";
 
-ProfileDocument parseUntouched(QByteArrayView bytes)
+QString decodeUntouched(QByteArrayView bytes)
 {
-    ProfileDocument doc = ProfileDocument::parse(bytes);
-    check(doc.toBytes() == bytes);
-    return doc;
+    QString text = vorna::project::decodeWindows1250(bytes);
+    check(vorna::project::encodeWindows1250(text) == bytes.toByteArray());
+    return text;
 }
 
-void readWithinLimits(const ProfileDocument &doc)
+void readWithinLimits(const QString &text)
 {
-    const ProjectValues read = vorna::project::readProject(doc);
-    for (const QString &text : read.edits)
-        check(text.size() <= ProfileDocument::kMaxValueLength);
+    for (const QString &value : vorna::project::readProject(text).values.edits)
+        check(value.size() <= vorna::project::kMaxValueLength);
 }
 
-void storeAndReadBack(ProfileDocument doc, const std::uint8_t *data, std::size_t size)
+void storeAndReadBack(const QString &text, const std::uint8_t *data, std::size_t size)
 {
     const ProjectValues stored = projectFor(data, size);
-    check(vorna::project::writeProject(doc, stored));
-    const QByteArray once = doc.toBytes();
-    check(vorna::project::readProject(ProfileDocument::parse(once)) == stored);
-
-    // Storing the same project again finds every key in place and changes nothing.
-    check(vorna::project::writeProject(doc, stored));
-    check(doc.toBytes() == once);
+    const auto once = vorna::project::writeProject(text, stored);
+    check(once.has_value());
+    const auto read = vorna::project::readProject(*once);
+    check(read.values == stored && read.sections == 7 && read.missing.isEmpty());
+    check(vorna::project::writeProject(*once, stored) == once);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    parseUntouched(QByteArrayView(data, qsizetype(size)));
+    const QByteArrayView input(data, qsizetype(size));
+    decodeUntouched(input);
+    // Any marked encoding decodes to some text, and its values keep to the limit.
+    readWithinLimits(vorna::project::decodeProjectFile(input));
 
     // The first two bytes, when there are two, pick where the rest goes into the file
     // with every section; a shorter input goes in front.
@@ -88,8 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QByteArray spliced = base.left(at);
     spliced.append(reinterpret_cast<const char *>(data + skip), qsizetype(size - skip));
     spliced.append(base.mid(at));
-    ProfileDocument doc = parseUntouched(spliced);
-    readWithinLimits(doc);
-    storeAndReadBack(std::move(doc), data, size);
+    const QString text = decodeUntouched(spliced);
+    readWithinLimits(text);
+    storeAndReadBack(text, data, size);
     return 0;
 }

@@ -26,9 +26,11 @@ QFileDialog *projectDialog(TForm1 *form, QFileDialog::AcceptMode mode)
     dialog->setObjectName(name);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(mode);
-    // The open filter's spelling is the one users have always seen.
+    // The open filter's spelling is the one users have always seen; the list shows
+    // the name alone, without the pattern Qt would append.
     dialog->setNameFilter(save ? QStringLiteral("Programator Vorna (*.vrp)")
                                : QStringLiteral("Programoatr Vorna (*.vrp)"));
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
     dialog->setDefaultSuffix(QStringLiteral("vrp"));
     if (save) {
         dialog->setFileMode(QFileDialog::AnyFile);

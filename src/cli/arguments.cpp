@@ -42,6 +42,7 @@ struct Scope {
 const Scope kScopes[] = {
     {"--card-type", {Command::Read, Command::Write, Command::Verify}},
     {"--verify", {Command::Write}},
+    {"--allow-defaults", {Command::Write, Command::Verify}},
     {"--time", {Command::OpenLocker}},
     {"--scan-range", {Command::Scan}},
 };
@@ -56,7 +57,7 @@ bool takesValue(QStringView option)
 
 bool isFlag(QStringView option)
 {
-    for (const char *o : {"--trace", "--verify", "--no-reply-check", "--help", "-h", "--version"})
+    for (const char *o : {"--trace", "--verify", "--no-reply-check", "--allow-defaults", "--help", "-h", "--version"})
         if (option == QLatin1StringView(o))
             return true;
     return false;
@@ -123,6 +124,8 @@ ParsedArguments parseArguments(const QStringList &args)
                 a.trace = true;
             else if (name == u"--no-reply-check")
                 a.replyCheck = false;
+            else if (name == u"--allow-defaults")
+                a.allowDefaults = true;
             else
                 a.verify = true;
         } else if (takesValue(name)) {
@@ -274,6 +277,8 @@ QString helpText()
         "  --card-type TYP        unique (domyślny), mifare4b, mifare7b: read, write, verify\n"
         "  --verify               write: po zapisie odczytuje wszystko i porównuje\n"
         "                         / read back and compare after the write\n"
+        "  --allow-defaults       write, verify: klucze brakujące w pliku mają wartości domyślne\n"
+        "                         / keys the file lacks take their defaults\n"
         "  --time T               open-locker: czas otwarcia w 0,1 s, 0-255 (domyślnie 100)\n"
         "  --scan-range A-B       scan: tylko adresy A do B (domyślnie 1-255)\n"
         "  --no-reply-check       przyjmuje każdą odpowiedź o oczekiwanej długości, jak okno\n"

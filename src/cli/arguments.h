@@ -22,6 +22,7 @@ struct Arguments {
 
     QString file;                           // read, write, verify
     bool verify = false;                    // write: read everything back afterwards
+    bool allowDefaults = false;             // write, verify: keys the file lacks take their defaults
     int locker = 0;                         // open-locker: position 1-20
     QString time = QStringLiteral("100");   // open-locker: tenths of a second, 0-255
     QString newAddress;                     // set-address: 0-255

@@ -16,9 +16,23 @@ namespace {
 // a write never stops halfway over a field the controller cannot take.
 std::optional<project::ProjectValues> loadChecked(const Arguments &args, Console &console)
 {
-    const auto values = project::loadProject(args.file);
+    QString why;
+    QStringList missing;
+    const auto values = project::loadProject(args.file, &why, &missing);
     if (!values) {
-        console.error(QStringLiteral("nie można odczytać pliku projektu '%1'").arg(args.file));
+        console.error(QStringLiteral("nie można odczytać pliku projektu '%1': %2").arg(args.file, why));
+        return std::nullopt;
+    }
+    // The window fills what a file lacks with defaults; sent to a controller they
+    // would erase what it holds, so only on request.
+    if (!missing.isEmpty() && !args.allowDefaults) {
+        constexpr qsizetype kShown = 3;
+        QString list = missing.mid(0, kShown).join(QStringLiteral(", "));
+        if (missing.size() > kShown)
+            list += QStringLiteral(", ...");
+        console.error(QStringLiteral("w pliku projektu '%1' brak kluczy (%2): %3; --allow-defaults bierze za nie "
+                                     "wartości domyślne")
+                          .arg(args.file, QString::number(missing.size()), list));
         return std::nullopt;
     }
     const QStringList problems = checkProject(*values, args.cardType);
@@ -66,8 +80,8 @@ int runRead(const Arguments &args, Console &console)
                                                        : QString()));
         return kExitBadProject;
     }
-    if (!project::saveProject(args.file, state.values)) {
-        console.error(QStringLiteral("nie można zapisać pliku projektu '%1'").arg(args.file));
+    if (QString why; !project::saveProject(args.file, state.values, &why)) {
+        console.error(QStringLiteral("nie można zapisać pliku projektu '%1': %2").arg(args.file, why));
         return kExitBadProject;
     }
     console.status(ops::texts::kProjectSaved);

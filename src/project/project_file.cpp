@@ -1,22 +1,74 @@
 #include "project/project_file.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
-#include <span>
-#include <vector>
+#include <cerrno>
+#include <system_error>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "link/integer_field.h"
 #include "project/key_table.h"
-#include "project/profile_document.h"
+#include "project/profile.h"
+#include "project/windows1250.h"
 
 namespace vorna::project {
 
 namespace {
 
-const QString kTicked = QStringLiteral("1");
-const QString kClear = QStringLiteral("0");
+bool fail(QString *error, const QString &why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+
+// Whether what was written reached the disk, not only the system's cache.
+bool syncToDisk(QFileDevice &file, QString *error)
+{
+    const int fd = file.handle();
+#ifdef Q_OS_WIN
+    const bool synced = fd < 0 || _commit(fd) == 0; // without a descriptor, commit() flushes
+#else
+    const bool synced = fd >= 0 && fsync(fd) == 0;
+#endif
+    return synced || fail(error, QString::fromStdString(std::generic_category().message(errno)));
+}
+
+std::optional<QByteArray> refuse(QString *error, const QString &why)
+{
+    fail(error, why);
+    return std::nullopt;
+}
+
+// The whole file, when it is a regular file of at most kMaxProjectFileSize bytes.
+std::optional<QByteArray> readLimited(const QString &path, QString *error)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return refuse(error, QStringLiteral("plik nie istnieje / no such file"));
+    if (!info.isFile())
+        return refuse(error, QStringLiteral("to nie jest zwykły plik / not a regular file"));
+    const QString tooLarge = QStringLiteral("za duży / too large (ponad %1 bajtów)").arg(kMaxProjectFileSize);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(error, file.errorString());
+    if (file.size() > kMaxProjectFileSize)
+        return refuse(error, tooLarge);
+    // The file may grow meanwhile: no more than one byte past the limit is read.
+    QByteArray bytes = file.read(kMaxProjectFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        return refuse(error, file.errorString());
+    if (bytes.size() > kMaxProjectFileSize)
+        return refuse(error, tooLarge);
+    return bytes;
+}
 
 // A file with no write bit is read-only even to a user whom the system would let
 // write it (root): the user marked it so.
@@ -26,130 +78,134 @@ bool mayReplace(const QFileInfo &info)
     return info.isFile() && info.isWritable() && (info.permissions() & writeBits);
 }
 
-// The table's keys by section, in table order, with their names made ready once.
-struct SectionKeys {
-    std::span<const ProjectKey> keys;
-    ProfileDocument::Name section;
-    std::vector<ProfileDocument::Name> names;
-};
-
-std::vector<SectionKeys> makeSectionKeys()
+// The bytes replace the file only once all of them are on disk.
+bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
 {
-    const std::span<const ProjectKey> keys = projectKeys();
-    std::vector<SectionKeys> sections;
-    std::size_t begin = 0;
-    while (begin < keys.size()) {
-        std::size_t end = begin + 1;
-        while (end < keys.size() && keys[end].section == keys[begin].section)
-            ++end;
-        SectionKeys &s = sections.emplace_back(
-            SectionKeys{keys.subspan(begin, end - begin), ProfileDocument::Name(keys[begin].section), {}});
-        for (const ProjectKey &k : s.keys)
-            s.names.emplace_back(k.key);
-        begin = end;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(error, file.errorString());
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            fail(error, file.errorString());
+            file.cancelWriting();
+            return false;
+        }
+        done += written;
     }
-    return sections;
-}
-
-const std::vector<SectionKeys> &sectionKeys()
-{
-    static const std::vector<SectionKeys> sections = makeSectionKeys();
-    return sections;
-}
-
-std::optional<QByteArray> readWhole(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
-}
-
-// Any integer but zero ticks a box. A lone digit, what a saved file holds, is read
-// without the parser: files hold 140 of them.
-bool ticks(QStringView value)
-{
-    if (value.size() == 1 && value.front() >= u'0' && value.front() <= u'9')
-        return value.front() != u'0';
-    return link::parseIntegerField(value).value_or(0) != 0;
+    if (!file.flush() || !syncToDisk(file, error)) {
+        if (file.error() != QFileDevice::NoError)
+            fail(error, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit() || fail(error, file.errorString());
 }
 
 } // namespace
 
-ProjectValues readProject(const ProfileDocument &doc)
+QString decodeProjectFile(QByteArrayView bytes)
 {
-    ProjectValues values;
-    QString *const edits = values.edits.data();
-    bool *const ticked = values.ticks.data();
-    ProfileDocument::Values found; // shared by the sections
-    for (const SectionKeys &s : sectionKeys()) {
-        const ProjectKey *k = s.keys.data();
-        doc.values(s.section, s.names, found);
-        found.forEach([&](std::optional<QStringView> value) {
-            if (k->kind == ProjectKey::Kind::Text)
-                edits[k->control] = value ? value->toString() : k->defaultValue;
-            else
-                ticked[k->control] = value && ticks(*value);
-            ++k;
-        });
-    }
-    return values;
-}
-
-bool writeProject(ProfileDocument &doc, const ProjectValues &values)
-{
-    std::vector<QStringView> texts(kGuardianBoxCount); // room for the largest section
-    for (const SectionKeys &s : sectionKeys()) {
-        QStringView *text = texts.data();
-        for (const ProjectKey &k : s.keys) {
-            const auto n = std::size_t(k.control);
-            *text++ = k.kind == ProjectKey::Kind::Text ? values.edits[n] : values.ticks[n] ? kTicked : kClear;
+    const struct {
+        QByteArrayView mark;
+        QStringConverter::Encoding encoding;
+    } marks[] = {{"\xEF\xBB\xBF", QStringConverter::Utf8},
+                 {"\xFF\xFE", QStringConverter::Utf16LE},
+                 {"\xFE\xFF", QStringConverter::Utf16BE}};
+    for (const auto &m : marks) {
+        if (bytes.startsWith(m.mark)) {
+            QStringDecoder decoder(m.encoding);
+            return decoder.decode(bytes.sliced(m.mark.size()));
         }
-        if (!doc.setValues(s.section, s.names, std::span(texts).first(s.keys.size())))
-            return false;
     }
-    return true;
+    return decodeWindows1250(bytes);
 }
 
-bool saveProject(const QString &path, const ProjectValues &values)
+ProjectRead readProject(QStringView text)
+{
+    ProjectRead read;
+    const std::vector<ProjectKey> &table = projectKeys();
+    for (std::size_t first = 0; first < table.size();) {
+        const QString &section = table[first].section;
+        std::size_t end = first;
+        QStringList keys;
+        for (; end < table.size() && table[end].section == section; ++end)
+            keys << table[end].key;
+        const auto values = readSection(text, section, keys);
+        read.sections += values ? 1 : 0;
+        for (std::size_t i = first; i < end; ++i) {
+            const ProjectKey &k = table[i];
+            const std::optional<QString> value = values ? (*values)[i - first] : std::nullopt;
+            if (!value)
+                read.missing << k.section + u'/' + k.key;
+            if (k.kind == ProjectKey::Kind::Text)
+                read.values.edits[std::size_t(k.control)] = value.value_or(k.defaultValue);
+            else
+                read.values.ticks[std::size_t(k.control)] = value && link::parseIntegerField(*value).value_or(0) != 0;
+        }
+        first = end;
+    }
+    return read;
+}
+
+std::optional<QString> writeProject(QStringView text, const ProjectValues &values)
+{
+    QString out = text.toString();
+    const std::vector<ProjectKey> &table = projectKeys();
+    for (std::size_t first = 0; first < table.size();) {
+        std::vector<Entry> entries;
+        std::size_t end = first;
+        for (; end < table.size() && table[end].section == table[first].section; ++end) {
+            const ProjectKey &k = table[end];
+            const auto n = std::size_t(k.control);
+            const QString value = k.kind == ProjectKey::Kind::Text ? values.edits[n]
+                                  : values.ticks[n]                ? QStringLiteral("1")
+                                                                   : QStringLiteral("0");
+            entries.push_back({k.key, value});
+        }
+        const std::optional<QString> written = writeSection(out, table[first].section, entries);
+        if (!written)
+            return std::nullopt;
+        out = *written;
+        first = end;
+    }
+    return out;
+}
+
+bool saveProject(const QString &path, const ProjectValues &values, QString *error)
 {
     const QFileInfo info(path);
-    QByteArray old;
+    QString text;
     if (info.exists()) {
         if (!mayReplace(info))
+            return fail(error, info.isFile() ? QStringLiteral("plik tylko do odczytu / read-only file")
+                                             : QStringLiteral("to nie jest zwykły plik / not a regular file"));
+        const std::optional<QByteArray> old = readLimited(path, error);
+        if (!old)
             return false;
-        auto bytes = readWhole(path);
-        if (!bytes)
-            return false;
-        old = std::move(*bytes);
+        text = decodeProjectFile(*old);
     }
-
-    ProfileDocument doc = ProfileDocument::parse(old);
-    if (!writeProject(doc, values))
-        return false;
-    const QByteArray bytes = doc.toBytes();
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    const std::optional<QString> updated = writeProject(text, values);
+    const std::optional<QByteArray> bytes = updated ? encodeWindows1250(*updated) : std::nullopt;
+    if (!bytes)
+        return fail(error, QStringLiteral("znak spoza Windows-1250 lub koniec wiersza w polu / "
+                                          "a character outside Windows-1250 or a line break"));
+    return writeWhole(path, *bytes, error);
 }
 
-std::optional<ProjectValues> loadProject(const QString &path)
+std::optional<ProjectValues> loadProject(const QString &path, QString *error, QStringList *missing)
 {
-    if (!QFileInfo(path).isFile())
-        return std::nullopt;
-    const auto bytes = readWhole(path);
+    const std::optional<QByteArray> bytes = readLimited(path, error);
     if (!bytes)
         return std::nullopt;
-    return readProject(ProfileDocument::parse(*bytes));
+    ProjectRead read = readProject(decodeProjectFile(*bytes));
+    if (read.sections == 0) {
+        fail(error, QStringLiteral("brak sekcji projektu / not a project file"));
+        return std::nullopt;
+    }
+    if (missing)
+        *missing = read.missing;
+    return read.values;
 }
 
 } // namespace vorna::project

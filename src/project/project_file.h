@@ -1,11 +1,12 @@
 #pragma once
+#include <QByteArrayView>
 #include <QString>
+#include <QStringList>
+#include <QStringView>
 #include <array>
 #include <optional>
 
 namespace vorna::project {
-
-class ProfileDocument;
 
 // The settings a project file holds: the texts of Edit2..Edit56 and the ticks of
 // CheckBox1..CheckBox140, indexed by control number (other slots unused). The port
@@ -17,22 +18,33 @@ struct ProjectValues {
     bool operator==(const ProjectValues &) const = default;
 };
 
-// Every key of the table read from the document; a missing text key takes its default,
-// a guardian key is ticked by any integer other than zero.
-ProjectValues readProject(const ProfileDocument &doc);
+// A project is about 5 KB; anything past this is no project and is not read at all.
+inline constexpr qint64 kMaxProjectFileSize = 1024 * 1024;
 
-// Every key of the table stored into the document, in table order. False when a text
-// cannot be stored (see ProfileDocument::setValue); the document is then partly updated.
-bool writeProject(ProfileDocument &doc, const ProjectValues &values);
+// A file's bytes as text: after a byte order mark UTF-8 or UTF-16, else Windows-1250.
+QString decodeProjectFile(QByteArrayView bytes);
+
+struct ProjectRead {
+    ProjectValues values; // a missing text key takes its default, a missing box is clear
+    int sections = 0;     // how many of the seven sections the text holds
+    QStringList missing;  // "SECTION/Key" of every key the text lacks, in table order
+};
+ProjectRead readProject(QStringView text);
+
+// `text` with every key of the table stored, in table order; nullopt when a text
+// cannot be stored in Windows-1250 on one line.
+std::optional<QString> writeProject(QStringView text, const ProjectValues &values);
 
 // Updates the file at `path` (or makes it) with every key of the table, keeping all
-// its other lines. The new file replaces the old one only once it is complete, so on
-// false (read-only or unreadable file, missing folder, no right to write, a text the
-// code page cannot store) the old file is left as it was.
-bool saveProject(const QString &path, const ProjectValues &values);
+// its other lines, in Windows-1250. The new file replaces the old one only once every
+// byte of it is on disk; on false the old file is as it was, no other file is left,
+// and `error` (when given) says why.
+bool saveProject(const QString &path, const ProjectValues &values, QString *error = nullptr);
 
-// The file read and decoded whole; nullopt when it does not exist, is not a regular
-// file, or cannot be opened or read.
-std::optional<ProjectValues> loadProject(const QString &path);
+// The file read whole. nullopt, with the reason in `error`, when it cannot be read,
+// is over kMaxProjectFileSize, or holds none of the seven sections; a file with some
+// of them loads, with what it lacks named in `missing`.
+std::optional<ProjectValues> loadProject(const QString &path, QString *error = nullptr,
+                                         QStringList *missing = nullptr);
 
 } // namespace vorna::project

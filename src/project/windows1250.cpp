@@ -1,185 +1,62 @@
 #include "project/windows1250.h"
 
-#include <QStringDecoder>
-
 #include <array>
-#include <cstdint>
-#include <cstring>
-#include <vector>
 
 namespace vorna::project {
 
 namespace {
 
-// The code page as two tables, taken once from the system's converter: opening a
-// converter costs far more than converting a line, and a file is converted line by line.
-struct CodePage {
-    bool valid = false;
-    std::array<char16_t, 256> toUnicode{};
-    // Bytes 0x80..0xFF by character: fromUnicode[256 * pageOf[c >> 8] + (c & 0xFF)], 0
-    // for none. Page 0 stays empty for the characters the code page lacks.
-    std::array<std::uint8_t, 256> pageOf{};
-    std::vector<std::uint8_t> fromUnicode = std::vector<std::uint8_t>(256);
+// Bytes 0x80 to 0xFF. The five bytes the code page leaves unassigned (0x81, 0x83,
+// 0x88, 0x90, 0x98) stand for the C1 controls of the same number, so that any file
+// reads and writes back byte for byte.
+constexpr std::array<char16_t, 128> kUpperHalf = {
+    0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021, // 80
+    0x0088, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179, // 88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
+    0x0098, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, // 98
+    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7, // A0
+    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B, // A8
+    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7, // B0
+    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C, // B8
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7, // C0
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E, // C8
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, // D0
+    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF, // D8
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7, // E0
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, // E8
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7, // F0
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9, // F8
 };
-
-CodePage loadCodePage()
-{
-    CodePage cp;
-    QByteArray all(256, '\0');
-    for (int b = 0; b < 256; ++b)
-        all[b] = char(b);
-    QStringDecoder decoder("windows-1250");
-    const QString text = decoder.decode(all);
-    // Every byte must stand for one character of its own, and the lower half is ASCII.
-    if (!decoder.isValid() || decoder.hasError() || text.size() != 256)
-        return cp;
-    for (int b = 0; b < 256; ++b) {
-        const char16_t c = text[b].unicode();
-        cp.toUnicode[std::size_t(b)] = c;
-        if (b < 128 && c != b)
-            return cp;
-        if (b < 128)
-            continue;
-        if (c < 128)
-            return cp;
-        std::uint8_t &page = cp.pageOf[c >> 8];
-        if (page == 0) {
-            page = std::uint8_t(cp.fromUnicode.size() / 256);
-            cp.fromUnicode.resize(cp.fromUnicode.size() + 256);
-        }
-        std::uint8_t &slot = cp.fromUnicode[256 * std::size_t(page) + (c & 0xFF)];
-        if (slot != 0)
-            return cp;
-        slot = std::uint8_t(b);
-    }
-    cp.valid = true;
-    return cp;
-}
-
-const CodePage &codePage()
-{
-    static const CodePage cp = loadCodePage();
-    return cp;
-}
-
-// The byte of a character, or -1 when the code page lacks it. The loops that call it
-// run for every character of a file, so they walk plain pointers.
-int toByte(const std::uint8_t *pageOf, const std::uint8_t *fromUnicode, char16_t c)
-{
-    if (c < 128)
-        return c;
-    const std::uint8_t b = fromUnicode[256 * std::size_t(pageOf[c >> 8]) + (c & 0xFF)];
-    return b != 0 ? b : -1;
-}
 
 } // namespace
 
-bool windows1250Available()
-{
-    return codePage().valid;
-}
-
-void decodeWindows1250To(QByteArrayView bytes, char16_t *out)
-{
-    const CodePage &cp = codePage();
-    const char16_t *const toUnicode = cp.toUnicode.data();
-    const char *b = bytes.data();
-    const char *const end = b + bytes.size();
-    // Four bytes at a time when they are ASCII, as with encoding.
-    while (end - b >= 4) {
-        unsigned char four[4];
-        std::memcpy(four, b, sizeof four);
-        if (((four[0] | four[1] | four[2] | four[3]) & 0x80) != 0) {
-            for (const unsigned char one : four)
-                *out++ = toUnicode[one];
-        } else {
-            out[0] = four[0];
-            out[1] = four[1];
-            out[2] = four[2];
-            out[3] = four[3];
-            out += 4;
-        }
-        b += 4;
-    }
-    for (; b != end; ++b)
-        *out++ = toUnicode[std::uint8_t(*b)];
-}
-
 QString decodeWindows1250(QByteArrayView bytes)
 {
-    const CodePage &cp = codePage();
-    if (!cp.valid)
-        return QString();
-    QString text(bytes.size(), Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(text.data());
-    const char16_t *const toUnicode = cp.toUnicode.data();
-    for (const char *b = bytes.data(), *end = b + bytes.size(); b != end; ++b)
-        *out++ = toUnicode[std::uint8_t(*b)];
+    QString text;
+    text.reserve(bytes.size());
+    for (const char b : bytes) {
+        const auto byte = static_cast<unsigned char>(b);
+        text.append(QChar(byte < 0x80 ? char16_t(byte) : kUpperHalf[byte - 0x80]));
+    }
     return text;
-}
-
-bool fitsWindows1250(QStringView text)
-{
-    const CodePage &cp = codePage();
-    if (!cp.valid)
-        return false;
-    for (const char16_t *c = text.utf16(), *end = c + text.size(); c != end; ++c) {
-        if (toByte(cp.pageOf.data(), cp.fromUnicode.data(), *c) < 0)
-            return false;
-    }
-    return true;
-}
-
-bool encodeWindows1250To(std::span<const QStringView> texts, char *out)
-{
-    const CodePage &cp = codePage();
-    if (!cp.valid)
-        return false;
-    const std::uint8_t *const pageOf = cp.pageOf.data();
-    const std::uint8_t *const fromUnicode = cp.fromUnicode.data();
-    for (const QStringView &text : texts) {
-        const char16_t *c = text.utf16();
-        const char16_t *const end = c + text.size();
-        // Four characters at a time: most are ASCII, and four of them need one test.
-        while (end - c >= 4) {
-            char16_t four[4];
-            std::memcpy(four, c, sizeof four);
-            if (((four[0] | four[1] | four[2] | four[3]) & 0xFF80) != 0) {
-                for (const char16_t one : four) {
-                    const int b = toByte(pageOf, fromUnicode, one);
-                    if (b < 0)
-                        return false;
-                    *out++ = char(b);
-                }
-            } else {
-                out[0] = char(four[0]);
-                out[1] = char(four[1]);
-                out[2] = char(four[2]);
-                out[3] = char(four[3]);
-                out += 4;
-            }
-            c += 4;
-        }
-        for (; c != end; ++c) {
-            const int b = toByte(pageOf, fromUnicode, *c);
-            if (b < 0)
-                return false;
-            *out++ = char(b);
-        }
-    }
-    return true;
-}
-
-bool encodeWindows1250To(QStringView text, char *out)
-{
-    return encodeWindows1250To(std::span(&text, 1), out);
 }
 
 std::optional<QByteArray> encodeWindows1250(QStringView text)
 {
-    QByteArray bytes(text.size(), Qt::Uninitialized);
-    if (!encodeWindows1250To(text, bytes.data()))
-        return std::nullopt;
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            bytes.append(char(c.unicode()));
+            continue;
+        }
+        qsizetype at = 0;
+        while (at < qsizetype(kUpperHalf.size()) && kUpperHalf[std::size_t(at)] != c.unicode())
+            ++at;
+        if (at == qsizetype(kUpperHalf.size()))
+            return std::nullopt;
+        bytes.append(char(0x80 + at));
+    }
     return bytes;
 }
 

@@ -33,10 +33,13 @@ TEST(CliArguments, CommandsAndTheirOperands)
     EXPECT_EQ(a->address, QStringLiteral("0x10"));   // kept as typed, as Edit57 would hold it
     EXPECT_EQ(a->cardType, 2);
 
-    a = parseArguments(words("--port p --card-type MiFare4B verify in.vrp")).arguments;
+    EXPECT_FALSE(a->allowDefaults);
+
+    a = parseArguments(words("--port p --card-type MiFare4B --allow-defaults verify in.vrp")).arguments;
     ASSERT_TRUE(a);
     EXPECT_EQ(a->command, Command::Verify);
     EXPECT_EQ(a->cardType, 1);
+    EXPECT_TRUE(a->allowDefaults);
 
     a = parseArguments(words("--port p open-locker 20 --time 0")).arguments;
     ASSERT_TRUE(a);
@@ -96,6 +99,7 @@ TEST(CliArguments, MistakesAreRefusedWithTheirReason)
         {"--port p --address abc read a.vrp", "niewłaściwy adres urządzenia 'abc' (0-255)"},
         {"--port p --card-type em4100 read a.vrp", "nieznany typ karty 'em4100'"},
         {"--port p --verify read a.vrp", "opcja --verify nie dotyczy polecenia read"},
+        {"--port p --allow-defaults read a.vrp", "opcja --allow-defaults nie dotyczy polecenia read"},
         {"--port p --card-type unique open-locker 3", "opcja --card-type nie dotyczy polecenia open-locker"},
         {"--port p --time 50 write a.vrp", "opcja --time nie dotyczy polecenia write"},
         {"--port p --scan-range 1-5 read a.vrp", "opcja --scan-range nie dotyczy polecenia read"},
@@ -151,7 +155,7 @@ TEST(CliUsage, HelpListsEveryCommandAndOption)
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("Użycie / Usage: vorna-cli --port PORT")));
     for (const char *word : {"read PLIK.vrp", "write PLIK.vrp", "verify PLIK.vrp", "open-locker N", "set-address NOWY",
                              "scan", "--address N", "--card-type", "--verify", "--time T", "--scan-range A-B",
-                             "--trace", "--version", "6 sterownik różni się"})
+                             "--allow-defaults", "--trace", "--version", "6 sterownik różni się"})
         EXPECT_TRUE(r.out.contains(QString::fromUtf8(word))) << word;
 }
 

@@ -34,7 +34,7 @@ TEST(CliInvalidProject, RefusedBeforeAnyFrame)
             SCOPED_TRACE(std::string(command) + " " + c.content);
             test::CliSim rig;
             const QString path = rig.writeFile("bad.vrp", c.content);
-            const test::CliResult r = rig.run({"--card-type", c.cardType, command, path});
+            const test::CliResult r = rig.run({"--card-type", c.cardType, "--allow-defaults", command, path});
             EXPECT_EQ(r.code, kExitBadProject);
             EXPECT_EQ(r.err, QStringLiteral("vorna-cli: ") + QString::fromUtf8(c.message) + u'\n');
             EXPECT_EQ(rig.sim.waitForFrames(1, 200), 0);
@@ -48,7 +48,8 @@ TEST(CliInvalidProject, MissingFileIsRefused)
     const QString path = rig.file("missing.vrp");
     const test::CliResult r = rig.run({"write", path});
     EXPECT_EQ(r.code, kExitBadProject);
-    EXPECT_EQ(r.err, QStringLiteral("vorna-cli: nie można odczytać pliku projektu '%1'\n").arg(path));
+    EXPECT_EQ(r.err, QStringLiteral("vorna-cli: nie można odczytać pliku projektu '%1': plik nie istnieje / no such file\n")
+                         .arg(path));
     EXPECT_EQ(rig.sim.waitForFrames(1, 200), 0);
 }
 
@@ -58,6 +59,25 @@ TEST(CliInvalidProject, JudgedBeforeThePort)
 {
     test::CliSim rig;
     const QString path = rig.writeFile("bad.vrp", "[NUMERY_SZAFEK]\r\nSzafka3=12\r\n");
-    const test::CliResult r = test::runCliCaptured({"--port", "/nonexistent/tty", "write", path});
+    const test::CliResult r = test::runCliCaptured({"--port", "/nonexistent/tty", "--allow-defaults", "write", path});
     EXPECT_EQ(r.code, kExitBadProject);
+}
+
+// Keys the file lacks would go out as defaults and erase the controller: refused,
+// with the first of them named, unless the defaults are asked for.
+TEST(CliInvalidProject, MissingKeysOnlyWithAllowDefaults)
+{
+    for (const char *command : {"write", "verify"}) {
+        SCOPED_TRACE(command);
+        test::CliSim rig;
+        const QString path = rig.writeFile("part.vrp", "[CZASY]\r\nUzytkownik=50\r\nSerwis=60\r\nOpiekun=70\r\n");
+        const test::CliResult r = rig.run({command, path});
+        EXPECT_EQ(r.code, kExitBadProject);
+        EXPECT_EQ(r.err, QStringLiteral("vorna-cli: w pliku projektu '%1' brak kluczy (192): KARTY_SERWIS/Serwis1, "
+                                        "KARTY_SERWIS/Serwis2, KARTY_KLUCZ/Klucz1, ...; --allow-defaults bierze za "
+                                        "nie wartości domyślne\n")
+                             .arg(path));
+        EXPECT_EQ(rig.sim.waitForFrames(1, 200), 0);
+        EXPECT_NE(rig.run({"--allow-defaults", command, path}).code, kExitBadProject);
+    }
 }

@@ -2,7 +2,7 @@
 
 #include <QTemporaryDir>
 
-#include "project/profile_document.h"
+#include "project/windows1250.h"
 #include "project/project_file.h"
 #include "project_file_support.h"
 #include "qstring_printer.h"
@@ -35,7 +35,7 @@ void expectSameValues(const ProjectValues &actual, const ProjectValues &expected
 
 ProjectValues readFrom(const QByteArray &file)
 {
-    return readProject(ProfileDocument::parse(file));
+    return readProject(decodeWindows1250(file)).values;
 }
 
 TEST_F(ProjectFile, NewFileMatchesGolden)

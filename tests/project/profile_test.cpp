@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "project/profile_document.h"
+#include "project/profile.h"
+#include "project/windows1250.h"
 #include "qstring_printer.h"
 
 namespace vorna::project {
@@ -8,9 +9,23 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-ProfileDocument doc(const char *bytes)
+// Files in Windows-1250, as they lie on disk.
+std::optional<QString> value(const QByteArray &file, const QString &section, const QString &key)
 {
-    return ProfileDocument::parse(QByteArrayView(bytes));
+    const auto values = readSection(decodeWindows1250(file), section, {key});
+    return values ? values->front() : std::nullopt;
+}
+
+std::optional<QByteArray> setValues(const QByteArray &file, const QString &section, const std::vector<Entry> &entries)
+{
+    const auto text = writeSection(decodeWindows1250(file), section, entries);
+    return text ? encodeWindows1250(*text) : std::nullopt;
+}
+
+std::optional<QByteArray> setValue(const QByteArray &file, const QString &section, const QString &key,
+                                   const QString &v)
+{
+    return setValues(file, section, {{key, v}});
 }
 
 struct LookupCase {
@@ -31,8 +46,7 @@ class ProfileLookup : public ::testing::TestWithParam<LookupCase> {};
 TEST_P(ProfileLookup, FollowsTheProfileRules)
 {
     const LookupCase &c = GetParam();
-    const auto d = ProfileDocument::parse(c.file);
-    EXPECT_EQ(d.value(QString::fromLatin1(c.section), QString::fromLatin1(c.key)), c.expected);
+    EXPECT_EQ(value(c.file, QString::fromLatin1(c.section), QString::fromLatin1(c.key)), c.expected);
 }
 
 const QString kLong(3000, u'a');
@@ -77,21 +91,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "k", u"ąćęłńóśźż ĄĆĘŁŃÓŚŹŻ"_s}),
     [](const ::testing::TestParamInfo<LookupCase> &info) { return std::string(info.param.name); });
 
-TEST(ProfileDocument, UnchangedDocumentGivesBackItsBytes)
-{
-    static const char kBinary[] = "[S]\r\nk=\x00\x80\x81\xFF\r\nlast";
-    const QByteArray inputs[] = {
-        "",
-        "\r\n",
-        "no line end",
-        "[A]\r\nk=1\r\n\r\n; comment\r\n[B]\nx = y\n",
-        "\n\n[A]\r\r\nk=\"1\"  \r\n=\r\n[\r\n]\r\n",
-        QByteArray(kBinary, sizeof kBinary - 1),
-    };
-    for (const QByteArray &in : inputs)
-        EXPECT_EQ(ProfileDocument::parse(in).toBytes(), in) << in.toHex().constData();
-}
-
 struct EditCase {
     const char *name;
     const char *before;
@@ -111,10 +110,11 @@ class ProfileEdit : public ::testing::TestWithParam<EditCase> {};
 TEST_P(ProfileEdit, ChangesOnlyWhatItMust)
 {
     const EditCase &c = GetParam();
-    auto d = doc(c.before);
-    ASSERT_TRUE(d.setValue(QString::fromLatin1(c.section), QString::fromLatin1(c.key), c.value));
-    EXPECT_EQ(d.toBytes(), QByteArray(c.after));
-    EXPECT_EQ(d.value(QString::fromLatin1(c.section), QString::fromLatin1(c.key)), c.value);
+    const QString section = QString::fromLatin1(c.section), key = QString::fromLatin1(c.key);
+    const auto after = setValue(c.before, section, key, c.value);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(*after, QByteArray(c.after));
+    EXPECT_EQ(value(*after, section, key), c.value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -145,50 +145,62 @@ INSTANTIATE_TEST_SUITE_P(
                  "[S]\r\nk=Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1\r\n"}),
     [](const ::testing::TestParamInfo<EditCase> &info) { return std::string(info.param.name); });
 
-TEST(ProfileDocument, RefusesWhatOneLineOfWindows1250CannotHold)
+TEST(Profile, RefusesWhatOneLineOfWindows1250CannotHold)
 {
-    const QByteArray before = "[S]\r\nk=old\r\n";
     const QString values[] = {u"日本"_s, u"señor"_s, u"a\nb"_s, u"a\rb"_s, QString(QChar(0)) + u"x"_s};
     for (const QString &v : values) {
-        auto d = ProfileDocument::parse(before);
-        EXPECT_FALSE(d.setValue(u"S", u"k", v)) << v.toStdString();
-        EXPECT_FALSE(d.setValue(u"T", u"k", v)) << v.toStdString();
-        EXPECT_EQ(d.toBytes(), before);
+        EXPECT_FALSE(setValue("[S]\r\nk=old\r\n", u"S"_s, u"k"_s, v)) << v.toStdString();
+        EXPECT_FALSE(setValue("[S]\r\nk=old\r\n", u"T"_s, u"k"_s, v)) << v.toStdString();
     }
+    // All or none: a bad entry after a good one stores neither.
+    EXPECT_FALSE(setValues("[S]\r\nk=old\r\n", u"S"_s, {{u"k"_s, u"new"_s}, {u"j"_s, u"日本"_s}}));
 }
 
-TEST(ProfileDocument, SeveralKeysAtOnceActAsOneAfterTheOther)
-{
-    auto d = doc("[S]\r\nb=old\r\n; end of S\r\n[T]\r\n");
-    ASSERT_TRUE(d.setValues(u"s", {{u"a"_s, u"1"_s}, {u"B"_s, u"2"_s}, {u"c"_s, u"3"_s}, {u"a"_s, u"4"_s}}));
-    EXPECT_EQ(d.toBytes(), QByteArray("[S]\r\nb=2\r\na=4\r\nc=3\r\n; end of S\r\n[T]\r\n"));
-    EXPECT_EQ(d.values(u"S", {u"A"_s, u"b"_s, u"c"_s, u"d"_s}),
-              (std::vector<std::optional<QString>>{u"4"_s, u"2"_s, u"3"_s, std::nullopt}));
-}
-
-TEST(ProfileDocument, SeveralKeysAtOnceAllOrNone)
-{
-    const QByteArray before = "[S]\r\nk=old\r\n";
-    for (const char *section : {"S", "New"}) {
-        auto d = ProfileDocument::parse(before);
-        EXPECT_FALSE(d.setValues(QString::fromLatin1(section), {{u"k"_s, u"new"_s}, {u"j"_s, u"日本"_s}}));
-        EXPECT_FALSE(d.setValues(QString::fromLatin1(section), {{u"k"_s, u"new"_s}, {u"j="_s, u"1"_s}}));
-        EXPECT_EQ(d.toBytes(), before) << section;
-    }
-}
-
-TEST(ProfileDocument, RefusesNamesThatWouldNotReadBack)
+TEST(Profile, RefusesNamesThatWouldNotReadBack)
 {
     const struct {
         const char *section;
         const char *key;
-    } names[] = {{"", "k"}, {"S", ""}, {"S]", "k"}, {"S", "k=1"}, {" S", "k"}, {"S", "k "}, {"S", ";k"}};
-    for (const auto &n : names) {
-        auto d = ProfileDocument::parse(QByteArray());
-        EXPECT_FALSE(d.setValue(QString::fromLatin1(n.section), QString::fromLatin1(n.key), u"v"))
+    } names[] = {{"", "k"}, {"S", ""}, {"S]", "k"}, {"S", "k=1"}, {" S", "k"}, {"S", "k "}, {"S", ";k"}, {"[S", "k"}};
+    for (const auto &n : names)
+        EXPECT_FALSE(setValue("", QString::fromLatin1(n.section), QString::fromLatin1(n.key), u"v"_s))
             << n.section << "/" << n.key;
-        EXPECT_TRUE(d.toBytes().isEmpty());
-    }
+}
+
+// Several entries act as if stored one after the other; each edit keeps every byte
+// it does not write.
+TEST(Profile, EditsOneAfterAnother)
+{
+    EXPECT_EQ(setValues("[S]\r\nb=old\r\n; end of S\r\n[T]\r\n", u"s"_s,
+                        {{u"a"_s, u"1"_s}, {u"B"_s, u"2"_s}, {u"c"_s, u"3"_s}, {u"a"_s, u"4"_s}}),
+              QByteArray("[S]\r\nb=2\r\na=4\r\nc=3\r\n; end of S\r\n[T]\r\n"));
+    EXPECT_EQ(setValues("[S]\r\n  k =  v  \r\n", u"S"_s, {{u"k"_s, u"new"_s}, {u"K"_s, u"  v  "_s}}),
+              QByteArray("[S]\r\n  k =  v  \r\n"));
+
+    QByteArray file = "; top\n[A]\nx = 1 \n\n[B]\r\ny=2";
+    const struct {
+        const char16_t *section, *key, *value;
+    } edits[] = {{u"A", u"z", u"3"}, {u"C", u"w", u"4"}, {u"a", u"X", u"5"}, {u"B", u"y", u"2"}, {u"C", u"v", u"ł"}};
+    for (const auto &e : edits)
+        file = setValue(file, QStringView(e.section).toString(), QStringView(e.key).toString(), QStringView(e.value).toString())
+                   .value_or("<refused>");
+    EXPECT_EQ(file, QByteArray("; top\n[A]\nx =5\nz=3\r\n\n[B]\r\ny=2\r\n\r\n[C]\r\nw=4\r\nv=\xB3\r\n"));
+}
+
+// A lone CR ends a line as LF and CR LF do, and stays as it was.
+TEST(Profile, LoneCarriageReturnEndsALine)
+{
+    EXPECT_EQ(value("[S]\rk=1\r", u"s"_s, u"K"_s), u"1"_s);
+    EXPECT_EQ(setValue("[S]\rk=1\rj=2", u"S"_s, u"k"_s, u"3"_s), QByteArray("[S]\rk=3\rj=2"));
+}
+
+TEST(Profile, NamesMatchInAnyLetterCase)
+{
+    const QByteArray file = "[\xA3\xF3\x64\x9F]\r\n\xB5=mu\r\nk=kelvin\r\nSS=ss\r\n";
+    EXPECT_EQ(value(file, u"ŁÓDŹ"_s, u"\u039C"_s), u"mu"_s); // capital mu and the micro sign fold alike
+    EXPECT_EQ(value(file, u"łódź"_s, u"\u212A"_s), u"kelvin"_s);
+    EXPECT_EQ(value(file, u"łódź"_s, u"ß"_s), std::nullopt);
+    EXPECT_EQ(value(file, u"lodz"_s, u"k"_s), std::nullopt);
 }
 
 } // namespace
