@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -206,12 +207,15 @@ void ProjectFileTest::dialogsAsSet()
         QFileDialog::FileMode mode{};
         bool asksBeforeReplacing = true, readOnly = true;
         QString shown;
+        QString filterShown; // what the list of file types reads
     };
     const auto look = [](Seen *seen) {
         return [seen](QFileDialog *d) {
             *seen = {d->objectName(), d->windowTitle(), d->nameFilters(), d->defaultSuffix(), d->acceptMode(),
                      d->fileMode(), !d->testOption(QFileDialog::DontConfirmOverwrite),
-                     d->testOption(QFileDialog::ReadOnly), shownName(d)};
+                     d->testOption(QFileDialog::ReadOnly), shownName(d), QString()};
+            if (auto *types = d->findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
+                seen->filterShown = types->currentText();
             d->reject();
         };
     };
@@ -223,6 +227,7 @@ void ProjectFileTest::dialogsAsSet()
 
     QCOMPARE(save.name, QStringLiteral("SaveDialog1"));
     QCOMPARE(save.filters, QStringList{QStringLiteral("Programator Vorna (*.vrp)")});
+    QCOMPARE(save.filterShown, QStringLiteral("Programator Vorna"));
     QCOMPARE(save.suffix, QStringLiteral("vrp"));
     QCOMPARE(save.accept, QFileDialog::AcceptSave);
     QCOMPARE(save.mode, QFileDialog::AnyFile);
@@ -232,6 +237,7 @@ void ProjectFileTest::dialogsAsSet()
 
     QCOMPARE(open.name, QStringLiteral("OpenDialog1"));
     QCOMPARE(open.filters, QStringList{QStringLiteral("Programoatr Vorna (*.vrp)")});
+    QCOMPARE(open.filterShown, QStringLiteral("Programoatr Vorna"));
     QCOMPARE(open.suffix, QStringLiteral("vrp"));
     QCOMPARE(open.accept, QFileDialog::AcceptOpen);
     QCOMPARE(open.mode, QFileDialog::ExistingFile);

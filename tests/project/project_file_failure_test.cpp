@@ -144,3 +144,25 @@ TEST_F(FailedLoad, NoRightToRead)
 
 } // namespace
 } // namespace vorna::project
+
+namespace vorna::project {
+namespace {
+
+// The limit is on the file's bytes: a project padded with comments to the limit loads,
+// one byte more is refused, and not read.
+TEST_F(FailedLoad, SizeLimit)
+{
+    const QString path = dir.filePath(u"big.vrp"_s);
+    const QByteArray head = "[CZASY]\r\nUzytkownik=7\r\n;";
+    for (const qint64 size : {kMaxProjectFileSize, kMaxProjectFileSize + 1}) {
+        ASSERT_TRUE(writeBytes(path, head + QByteArray(size - head.size(), 'x')));
+        QString why;
+        const auto loaded = loadProject(path, &why);
+        EXPECT_EQ(loaded.has_value(), size == kMaxProjectFileSize) << size;
+        EXPECT_EQ(why.contains(u"too large"_s), size > kMaxProjectFileSize) << why.toStdString();
+        EXPECT_EQ(saveProject(path, sampleValues(), &why), size == kMaxProjectFileSize) << size;
+    }
+}
+
+} // namespace
+} // namespace vorna::project

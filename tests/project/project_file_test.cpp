@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include "project/windows1250.h"
@@ -186,6 +187,50 @@ INSTANTIATE_TEST_SUITE_P(Forms, GuardianValue,
                                            GuardianCase{"x", false}, GuardianCase{"0x0", false},
                                            GuardianCase{"abc", false}, GuardianCase{"1a", false},
                                            GuardianCase{"99999999999", false}, GuardianCase{nullptr, false}));
+
+} // namespace
+} // namespace vorna::project
+
+namespace vorna::project {
+namespace {
+
+// A file with a byte order mark is read in its encoding and saved in Windows-1250,
+// without the mark, every other line kept; a character the code page lacks fails the
+// save and leaves the file as it was.
+TEST_F(ProjectFile, SavingIntoAMarkedFileWritesWindows1250)
+{
+    const QString kept = u"; Łódź\r\n[CZASY]\r\nUzytkownik=1\r\n[MOJE]\r\nx=ż\r\n"_s;
+    const QString lacking = u"; 日本\r\n[CZASY]\r\n"_s;
+    const struct {
+        const char *name;
+        QStringConverter::Encoding encoding;
+    } encodings[] = {{"UTF-8", QStringConverter::Utf8},
+                     {"UTF-16 LE", QStringConverter::Utf16LE},
+                     {"UTF-16 BE", QStringConverter::Utf16BE}};
+    const QString plain = path("plain.vrp");
+    ASSERT_TRUE(writeBytes(plain, *encodeWindows1250(kept)));
+    ASSERT_TRUE(saveProject(plain, sampleValues()));
+    for (const auto &e : encodings) {
+        SCOPED_TRACE(e.name);
+        const auto marked = [&](const QString &text) {
+            QStringEncoder encoder(e.encoding, QStringConverter::Flag::WriteBom);
+            return QByteArray(encoder.encode(text));
+        };
+        const QString p = path("marked.vrp");
+        ASSERT_TRUE(writeBytes(p, marked(kept)));
+        ASSERT_TRUE(saveProject(p, sampleValues()));
+        EXPECT_EQ(readBytes(p), readBytes(plain));
+        EXPECT_EQ(loadProject(p), sampleValues());
+
+        const QByteArray foreign = marked(lacking);
+        ASSERT_TRUE(writeBytes(p, foreign));
+        QString why;
+        EXPECT_FALSE(saveProject(p, sampleValues(), &why));
+        EXPECT_TRUE(why.contains(u"Windows-1250"_s)) << why.toStdString();
+        EXPECT_EQ(readBytes(p), foreign);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{u"marked.vrp"_s, u"plain.vrp"_s}));
+    }
+}
 
 } // namespace
 } // namespace vorna::project
