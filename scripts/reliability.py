@@ -158,6 +158,64 @@ def fuzz_block(logdir):
                      + rows + ["", FUZZ_END])
 
 
+# Bad project files and failing disks (tests/gui/tst_bad_files.cpp): each row is run
+# through the window and through vorna-cli.
+FILES_BEGIN, FILES_END = "<!-- files:begin -->", "<!-- files:end -->"
+REFUSED = ("refused: the window shows \"Nie udało się odczytać danych z pliku ...\" and changes no field; "
+           "`vorna-cli write` exits 5 naming the file and sends no frame")
+WHOLE = "loads whole: every field and tick as saved; `vorna-cli write` sends them"
+BAD_FILES = [
+    ("empty file", REFUSED),
+    ("4 KiB of random bytes", REFUSED),
+    ("lines ending in CR alone", WHOLE),
+    ("UTF-8 with BOM", WHOLE),
+    ("UTF-16 LE with BOM", WHOLE),
+    ("UTF-16 BE with BOM", WHOLE),
+    ("40 GB sparse file", REFUSED + ", \"too large\", without reading it"),
+    ("one section, other keys missing", "the window loads it, defaults for the rest; `vorna-cli write` exits 5 "
+     "naming the missing keys (unless --allow-defaults)"),
+]
+DISKS = [
+    ("16 KiB tmpfs, full", "ENOSPC at the first write"),
+    ("16 KiB tmpfs, one page free", "ENOSPC after 4,096 bytes"),
+    ("file size limit 2 KiB (EFBIG)", "EFBIG after 2,048 bytes"),
+]
+FRONTS = ["window", "vorna-cli"]
+
+
+def bad_files(build):
+    exe = os.path.join(build, "tests", "tst_bad_files")
+    out = run([exe]).stdout
+    results = {}
+    for m in re.finditer(r"^(PASS|FAIL!|SKIP)\s*: BadFilesTest::\w+\((.*) \| (.*)\)", out, re.M):
+        key = (m.group(2), m.group(3))
+        verdict = {"PASS": "pass", "FAIL!": "**FAIL**", "SKIP": "skipped"}[m.group(1)]
+        results[key] = verdict if results.get(key, "pass") == "pass" else results[key]
+    if not results:
+        sys.exit("no results from " + exe + "\n" + out[-2000:])
+    return results
+
+
+def render_files(results, asan_results):
+    def table(title, rows):
+        lines = [f"| {title} | " + " | ".join(FRONTS) + " | outcome |", "|---|" + "---|" * (len(FRONTS) + 1)]
+        for name, outcome in rows:
+            cells = []
+            for front in FRONTS:
+                cell = results.get((name, front), "**missing**")
+                if asan_results is not None and cell == "pass":
+                    cell = asan_results.get((name, front), "**missing**")
+                cells.append(cell)
+            lines.append(f"| {name} | " + " | ".join(cells) + f" | {outcome} |")
+        return lines
+    lines = [FILES_BEGIN, ""] + table("file", BAD_FILES) + [""] + table("disk", DISKS) + [
+        "", "Every failed save: the window shows \"Nie udało się zapisać danych do pliku ...\", `vorna-cli read` "
+        "exits 5 with the system's reason, the old file stays byte for byte and nothing is left beside it."
+        + (" Run in the normal build and under AddressSanitizer + UndefinedBehaviorSanitizer." if asan_results else ""),
+        "", FILES_END]
+    return "\n".join(lines)
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("--build", default="build-test")
@@ -171,6 +229,7 @@ def main():
     results = matrix(a.build)
     asan = matrix(a.asan) if a.asan else None
     block = render(results, asan, acceptance(a.build))
+    files = render_files(bad_files(a.build), bad_files(a.asan) if a.asan else None)
     doc = open(DOC, encoding="utf-8").read() if os.path.exists(DOC) else "# Reliability\n"
 
     # vorna-cli's families, in a block of their own.
@@ -184,15 +243,18 @@ def main():
         doc = splice(doc, CLI_BEGIN, CLI_END, cli)
 
     if a.check:
-        current = doc[doc.index(BEGIN):doc.index(END) + len(END)] if BEGIN in doc else ""
         # The sanitizer sentence depends on the builds given; compare the table rows only.
         strip = lambda s: [l for l in s.splitlines() if l.startswith("|")]
-        if strip(current) != strip(block):
-            print(block)
-            sys.exit("docs/RELIABILITY.md does not match the fault matrix: run scripts/reliability.py --write")
-        print("docs/RELIABILITY.md matches the fault matrix.")
+        for begin, end, want, what in ((BEGIN, END, block, "the fault matrix"),
+                                       (FILES_BEGIN, FILES_END, files, "the bad files and failing disks")):
+            current = doc[doc.index(begin):doc.index(end) + len(end)] if begin in doc else ""
+            if strip(current) != strip(want):
+                print(want)
+                sys.exit(f"docs/RELIABILITY.md does not match {what}: run scripts/reliability.py --write")
+        print("docs/RELIABILITY.md matches the fault matrix and the bad files and failing disks.")
         return
     doc = splice(doc, BEGIN, END, block)
+    doc = splice(doc, FILES_BEGIN, FILES_END, files)
     if a.fuzz_logs:
         doc = splice(doc, FUZZ_BEGIN, FUZZ_END, fuzz_block(a.fuzz_logs))
     open(DOC, "w", encoding="utf-8").write(doc)

@@ -2,6 +2,8 @@
 
 #include "project/windows1250.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 namespace vorna::project {
@@ -25,6 +27,14 @@ QStringView trimmed(QStringView s)
 bool sameName(QStringView a, QStringView b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// The spelling that names of any letter case share: Qt's case folding, which its
+// case-insensitive compare uses. Key names are looked up by it, as a section may hold
+// many thousands of lines.
+QString folded(QStringView name)
+{
+    return name.toString().toCaseFolded();
 }
 
 // One line of a text: `begin` is where it starts in the text, `end` its line break
@@ -105,17 +115,21 @@ std::optional<std::vector<std::optional<QString>>> readSection(QStringView text,
     const std::optional<Line> header = findSection(text, section);
     if (!header)
         return std::nullopt;
+    QHash<QString, qsizetype> wanted; // each name asked for, at its first place in keys
+    for (qsizetype k = keys.size() - 1; k >= 0; --k)
+        wanted.insert(folded(keys[k]), k);
     std::vector<std::optional<QString>> values(std::size_t(keys.size()));
     for (qsizetype at = header->next(); at < text.size();) {
         const Line line = lineAt(text, at);
         if (line.kind == Line::Section)
             break;
-        for (qsizetype k = 0; line.kind == Line::Key && k < keys.size(); ++k) {
-            if (!values[std::size_t(k)] && sameName(line.name, keys[k]))
-                values[std::size_t(k)] = readValue(text.sliced(line.valueBegin, line.next() - line.end.size() - line.valueBegin));
-        }
+        const auto k = line.kind == Line::Key ? wanted.constFind(folded(line.name)) : wanted.constEnd();
+        if (k != wanted.constEnd() && !values[std::size_t(*k)])
+            values[std::size_t(*k)] = readValue(text.sliced(line.valueBegin, line.begin + line.text.size() - line.valueBegin));
         at = line.next();
     }
+    for (qsizetype k = 0; k < keys.size(); ++k) // a name asked for twice has one value
+        values[std::size_t(k)] = values[std::size_t(wanted.value(folded(keys[k])))];
     return values;
 }
 
@@ -125,14 +139,16 @@ std::optional<QString> writeSection(QStringView text, QStringView section, const
         return std::nullopt;
     // One entry a name: the first spelling, the last value.
     std::vector<Entry> keys;
-    for (const auto &[key, value] : entries) {
-        if (!storableName(key, u'=') || !storable(value))
+    QHash<QString, std::size_t> place; // of each name in keys
+    for (const Entry &entry : entries) {
+        if (!storableName(entry.first, u'=') || !storable(entry.second))
             return std::nullopt;
-        auto same = std::find_if(keys.begin(), keys.end(), [&](const Entry &k) { return sameName(k.first, key); });
-        if (same == keys.end())
-            keys.push_back({key, value});
-        else
-            same->second = value;
+        const QString name = folded(entry.first);
+        if (!place.contains(name)) {
+            place.insert(name, keys.size());
+            keys.push_back(entry);
+        }
+        keys[place.value(name)].second = entry.second;
     }
     const auto newLines = [&](const std::vector<bool> &inFile) {
         QString lines;
@@ -170,14 +186,12 @@ std::optional<QString> writeSection(QStringView text, QStringView section, const
             break;
         if (line.kind == Line::Key) {
             lastKey = line;
-            for (std::size_t k = 0; k < keys.size(); ++k) {
-                if (!inFile[k] && sameName(line.name, keys[k].first)) {
-                    inFile[k] = true;
-                    out += text.sliced(copied, line.valueBegin - copied);
-                    out += keys[k].second;
-                    copied = line.next() - line.end.size();
-                    break;
-                }
+            const auto k = place.constFind(folded(line.name));
+            if (k != place.constEnd() && !inFile[*k]) {
+                inFile[*k] = true;
+                out += text.sliced(copied, line.valueBegin - copied);
+                out += keys[*k].second;
+                copied = line.begin + line.text.size();
             }
         }
         at = line.next();
