@@ -142,20 +142,24 @@ def splice(doc, begin, end, block):
 
 
 def fuzz_block(logdir):
-    # One target may have run as several processes (name.log, name.1.out, ...): their executions add up.
-    totals = {}
+    # One time-boxed campaign per target (scripts/fuzz.sh), with libFuzzer's final stats.
+    rows = []
     for name in sorted(os.listdir(logdir)):
         target = name.split(".")[0]
-        if not target.endswith("_fuzz") or not (name.endswith(".log") or name.endswith(".out")):
+        if not target.endswith("_fuzz") or not name.endswith(".log"):
             continue
         text = open(os.path.join(logdir, name), errors="replace").read()
-        execs = re.search(r"stat::number_of_executed_units:\s*(\d+)", text)
-        bad = re.search(r"ERROR: (AddressSanitizer|libFuzzer|UndefinedBehaviorSanitizer)|runtime error|^exit [1-9]", text, re.M)
-        n, problem = totals.get(target, (0, None))
-        totals[target] = (n + (int(execs.group(1)) if execs else 0), problem or (bad.group(0) if bad else None))
-    rows = [f"| {t} | {n:,} | {p or 'none'} |" for t, (n, p) in sorted(totals.items())]
-    return "\n".join([FUZZ_BEGIN, "", "| target | executions | crashes, hangs, sanitizer reports |", "|---|---|---|"]
-                     + rows + ["", FUZZ_END])
+        stat = lambda key: (re.search(r"stat::" + key + r":\s*(\d+)", text) or [None, "?"])[1]
+        done = re.findall(r"^#\d+\s+DONE\s+cov: (\d+) ft: (\d+)", text, re.M)
+        bad = re.search(r"ERROR: (AddressSanitizer|libFuzzer|UndefinedBehaviorSanitizer)|runtime error", text)
+        execs = int(stat("number_of_executed_units")) if stat("number_of_executed_units") != "?" else 0
+        ran = re.search(r"Done \d+ runs in (\d+) second", text)
+        seconds = int(ran.group(1)) if ran else None
+        cov = f"{done[-1][0]} edges, {done[-1][1]} features" if done else "?"
+        rows.append(f"| {target} | {seconds or '?'} s | {execs:,} | {cov} | {stat('peak_rss_mb')} MB | "
+                    f"{bad.group(0) if bad else 'none'} |")
+    return "\n".join([FUZZ_BEGIN, "", "| target | time | executions | coverage at the end | peak RSS | "
+                       "crashes, hangs, sanitizer reports |", "|---|---|---|---|---|---|"] + rows + ["", FUZZ_END])
 
 
 # Bad project files and failing disks (tests/gui/tst_bad_files.cpp): each row is run
