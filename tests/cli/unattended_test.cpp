@@ -67,7 +67,7 @@ TEST(CliUnattended, ControlCharactersAreShownEscaped)
 {
     test::CliSim rig;
     const QString path = rig.writeFile("evil.vrp", "[KARTY_SERWIS]\r\nSerwis1=\x1B]0;pwned\x07\x1B[2J\x9B" "31m\r\n");
-    const test::CliResult r = rig.run({"write", path});
+    const test::CliResult r = rig.run({"--allow-defaults", "write", path});
     EXPECT_EQ(r.code, kExitBadProject);
     EXPECT_TRUE(r.err.contains(QStringLiteral("'\\x1B]0;pwned\\x07\\x1B[2J"))) << r.err.toStdString();
     for (QChar c : r.err)
