@@ -3,12 +3,18 @@
 #include <chrono>
 #include <thread>
 
+#include "link/driver_wait.h"
+
 namespace vorna::link {
 
 namespace {
 class SteadyClock final : public Clock {
 public:
-    void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+    void sleepMs(int ms) override
+    {
+        const FineTimer fine;
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
     std::int64_t nowMs() override
     {
         using namespace std::chrono;

@@ -2,11 +2,8 @@
 
 #include <QThread>
 
+#include "link/driver_wait.h"
 #include "link/low_latency.h"
-
-#ifdef Q_OS_UNIX
-#include <poll.h>
-#endif
 
 namespace vorna::link {
 
@@ -44,7 +41,7 @@ bool QtSerialPort::open(const QString &devicePath)
     port_.setDataTerminalReady(false);
     port_.setRequestToSend(false);
 #ifdef Q_OS_UNIX
-    requestLowLatency(static_cast<int>(port_.handle()));
+    requestLowLatency(port_.handle());
 #endif
     port_.clear(QSerialPort::AllDirections);
     port_.clearError();
@@ -82,19 +79,10 @@ void QtSerialPort::write(std::span<const std::uint8_t> bytes)
 // device has hung up.
 bool QtSerialPort::pull()
 {
-#ifdef Q_OS_UNIX
-    pollfd pfd{static_cast<int>(port_.handle()), POLLIN, 0};
-    if (::poll(&pfd, 1, 0) < 0)
-        return true;
-    if (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+    if (!pullFromDriver(port_)) {
         onError(QSerialPort::ResourceError);
         return false;
     }
-    if (pfd.revents & POLLIN)
-        port_.waitForReadyRead(0);
-#else
-    port_.waitForReadyRead(0);
-#endif
     return !lost_;
 }
 
@@ -115,19 +103,16 @@ int QtSerialPort::read(std::span<std::uint8_t> into)
 
 void QtSerialPort::pause(int ms)
 {
-#ifdef Q_OS_UNIX
-    // Wake as soon as new bytes reach the driver, so a finished reply is seen at
-    // once instead of up to a whole pause later. Bytes already pulled into Qt's
-    // buffer do not wake it: a partial reply does not spin the wait.
+    // Ends early when new bytes reach the driver. Bytes already pulled into Qt's buffer
+    // do not end it: a partial reply does not spin the wait.
     if (isOpen()) {
         // The window's own events may already have moved new bytes into Qt's buffer.
         if (port_.bytesAvailable() > lastWaiting_)
             return;
-        pollfd pfd{static_cast<int>(port_.handle()), POLLIN, 0};
-        if (pfd.fd >= 0 && ::poll(&pfd, 1, ms) >= 0)
+        if (waitForDriver(port_, ms))
             return;
     }
-#endif
+    const FineTimer fine;
     QThread::msleep(static_cast<unsigned long>(ms));
 }
 

@@ -10,7 +10,7 @@
 namespace vorna::link {
 
 #ifdef Q_OS_LINUX
-void requestLowLatency(int fd)
+void requestLowLatency(QSerialPort::Handle fd)
 {
     serial_struct info{};
     if (fd < 0 || ::ioctl(fd, TIOCGSERIAL, &info) != 0)
@@ -21,7 +21,7 @@ void requestLowLatency(int fd)
     ::ioctl(fd, TIOCSSERIAL, &info);
 }
 #else
-void requestLowLatency(int) {}
+void requestLowLatency(QSerialPort::Handle) {}
 #endif
 
 } // namespace vorna::link

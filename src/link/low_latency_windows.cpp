@@ -1,0 +1,9 @@
+#include "link/low_latency.h"
+
+namespace vorna::link {
+
+// Windows keeps an adapter's latency timer in its driver's own settings, out of reach
+// of a program that only opens the port.
+void requestLowLatency(QSerialPort::Handle) {}
+
+} // namespace vorna::link
