@@ -2,9 +2,9 @@
 # CMakeLists.txt, so every program target of the tree exists by now.
 include(GNUInstallDirs)
 
-set(vorna_programs vorna vorna-sim)
-if(TARGET vorna-cli)
-  list(APPEND vorna_programs vorna-cli)
+set(vorna_programs vorna vorna-cli)
+if(TARGET vorna-sim)
+  list(APPEND vorna_programs vorna-sim)
 endif()
 install(TARGETS ${vorna_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
