@@ -70,22 +70,27 @@ build_qt() {
     log "Qt for Windows from the cache: $qt_prefix"
     return
   fi
+  # An interrupted build goes on where it stopped.
   local work=$cache/work-$key
-  rm -rf "$work" && mkdir -p "$work/src"
-  log "Fetching qtbase and Qt Serial Port sources"
-  (cd "$work/src" && apt-get source -qq qt6-base > "$work/source.log" 2>&1) \
-    || { cat "$work/source.log"; exit 1; }
-  (cd "$third_party" && grep " $serialport_tar\$" SHA256SUMS | sha256sum -c --quiet -)
-  tar -C "$work/src" -xf "$third_party/$serialport_tar"
+  if [ ! -f "$work/.sources" ]; then
+    rm -rf "$work" && mkdir -p "$work/src"
+    log "Fetching qtbase and Qt Serial Port sources"
+    (cd "$work/src" && apt-get source -qq qt6-base > "$work/source.log" 2>&1) \
+      || { cat "$work/source.log"; exit 1; }
+    (cd "$third_party" && grep " $serialport_tar\$" SHA256SUMS | sha256sum -c --quiet -)
+    tar -C "$work/src" -xf "$third_party/$serialport_tar"
+    touch "$work/.sources"
+  fi
   local qtbase; qtbase=$(find "$work/src" -maxdepth 1 -type d -name 'qt6-base-*' | head -n1)
 
   log "Building qtbase for Windows (log: $work/qtbase.log)"
   mkdir -p "$work/qtbase"
-  (cd "$work/qtbase" && "$qtbase/configure" -prefix "$qt_prefix" "${qt_flags[@]}" \
-     -- -G Ninja -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-        -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  (cd "$work/qtbase" \
+     && { [ -f build.ninja ] || "$qtbase/configure" -prefix "$qt_prefix" "${qt_flags[@]}" \
+            -- -G Ninja -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+            -DCMAKE_TOOLCHAIN_FILE="$toolchain"; } \
      && nice -n 15 cmake --build . --parallel "$jobs" && cmake --install .) \
-    > "$work/qtbase.log" 2>&1 || { tail -n 60 "$work/qtbase.log"; exit 1; }
+    >> "$work/qtbase.log" 2>&1 || { tail -n 60 "$work/qtbase.log"; exit 1; }
 
   log "Building Qt Serial Port for Windows (log: $work/qtserialport.log)"
   mkdir -p "$work/qtserialport"
@@ -121,7 +126,7 @@ build_vorna() {
   log "Cross-building Vorna (log: $build.log)"
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
-    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$gtest_prefix" \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run.sh" > "$build.log" 2>&1 \
     && nice -n 5 cmake --build "$build" -j "$jobs" >> "$build.log" 2>&1 \
     || { tail -n 60 "$build.log"; exit 1; }
