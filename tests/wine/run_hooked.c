@@ -1,6 +1,6 @@
 /* Test-only launcher for Wine: run_hooked.exe HOOK.dll PROGRAM [ARGS...]
- * Starts PROGRAM suspended, loads HOOK.dll into it before any of its own code
- * runs, then lets it run and exits with its exit code. */
+ * Starts PROGRAM suspended, loads HOOK.dll into it from a remote thread, only
+ * then lets its main thread run, and exits with its exit code. */
 #include <windows.h>
 #include <stdio.h>
 #include <wchar.h>
