@@ -78,11 +78,12 @@ static DWORD WINAPI watch(void *arg)
     for (;;) {
         DWORD mask, errors;
         COMSTAT stat;
-        if (InterlockedCompareExchange(w->generation, 0, 0) != w->mine || !GetCommMask(w->port, &mask) ||
-            !ClearCommError(w->port, &errors, &stat))
+        if (InterlockedCompareExchange(w->generation, 0, 0) != w->mine || !GetCommMask(w->port, &mask))
             break;   /* superseded, or the handle was closed */
-        if (!(mask & EV_RXCHAR)) {
-            complete(w, 0);   /* a new mask ends a pending wait with no events */
+        /* A new mask ends a pending wait with no events. So does a failing device (the
+         * pty's other end closed): the program's next read then meets the failure. */
+        if (!(mask & EV_RXCHAR) || !ClearCommError(w->port, &errors, &stat)) {
+            complete(w, 0);
             break;
         }
         if (stat.cbInQue) {
