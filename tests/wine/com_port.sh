@@ -38,6 +38,10 @@ if [ ! -d "$WINEPREFIX/dosdevices" ]; then
     timeout 300 wine64 wineboot -i >/dev/null 2>&1
     timeout 120 wineserver -w
 fi
+# Wine's mount manager rewrites dosdevices links at each start: a port named in its
+# registry key keeps our link, and is listed where programs look for ports.
+timeout 60 wine64 reg add 'HKLM\Software\Wine\Ports' /v "${com^^}" /d "$pty" /f >/dev/null 2>&1
+timeout 60 wineserver -w
 ln -sfn "$pty" "$WINEPREFIX/dosdevices/$com"
 
 windows_path() { local p; p=$(readlink -f "$1"); echo "Z:${p//\//\\}"; }
