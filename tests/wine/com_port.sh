@@ -5,8 +5,8 @@
 #   tests/wine/com_port.sh PTY COMn PROGRAM.exe [ARGS...]
 #
 # Exits with the program's status, 124 if it overran the time limit.
-# WINE_DIR (default /tmp/vorna-wine-UID) keeps the prefix and the built hook between
-# runs; WINE_TIMEOUT is the limit in seconds (default 60).
+# WINE_DIR (default /tmp/vorna-wine-UID) keeps the built hook, and the prefix unless
+# WINEPREFIX names one, between runs; WINE_TIMEOUT is the limit in seconds (default 60).
 set -euo pipefail
 
 if [ $# -lt 3 ] || ! [[ ${2,,} =~ ^com[1-9][0-9]*$ ]]; then
@@ -22,7 +22,7 @@ shift 3
 
 here=$(cd "$(dirname "$0")" && pwd)
 dir=${WINE_DIR:-/tmp/vorna-wine-$(id -u)}
-export WINEPREFIX=$dir/prefix
+export WINEPREFIX=${WINEPREFIX:-$dir/prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko install prompts
 export PATH=$PATH:/usr/lib/wine            # Debian keeps wine64 and wineserver here
