@@ -7,7 +7,10 @@
  * on the I/O completion port the handle is bound to. QSerialPort zeroes hEvent
  * and learns of every finished operation from that port, so it either blocks
  * opening the port or never starts a read. On a pty the watcher also gives up
- * at once, as the modem-line ioctls fail there.
+ * at once, as the modem-line ioctls fail there. Answering those ioctls from a
+ * Unix preload library only trades the lost read for a hang in the opening call:
+ * the missing packet needs the handle and the OVERLAPPED, which only code inside
+ * the Windows process sees.
  *
  * Loaded into the process, this replaces WaitCommEvent: an overlapped call
  * returns ERROR_IO_PENDING and a thread polls the input queue each millisecond
