@@ -1,0 +1,162 @@
+/* Test-only DLL for Wine 8: makes an overlapped WaitCommEvent complete the way
+ * Windows does, so QSerialPort can read a Unix pseudo-terminal mapped as a COM port.
+ *
+ * Wine 8.0 (dlls/ntdll/unix/serial.c, serial_DeviceIoControl and wait_on) runs an
+ * overlapped WaitCommEvent whose hEvent is NULL synchronously on the caller's
+ * thread, and its watcher only sets the status block: it never queues a packet
+ * on the I/O completion port the handle is bound to. QSerialPort zeroes hEvent
+ * and learns of every finished operation from that port, so it either blocks
+ * opening the port or never starts a read. On a pty the watcher also gives up
+ * at once, as the modem-line ioctls fail there. Answering those ioctls from a
+ * Unix preload library only trades the lost read for a hang in the opening call:
+ * the missing packet needs the handle and the OVERLAPPED, which only code inside
+ * the Windows process sees.
+ *
+ * Loaded into the process, this replaces WaitCommEvent: an overlapped call
+ * returns ERROR_IO_PENDING and a thread polls the input queue each millisecond
+ * (Wine's own watcher polls as often) until a byte is queued or EV_RXCHAR leaves
+ * the mask; then it stores the events and completes the wait with a zero-length
+ * read carrying the caller's OVERLAPPED, which Wine answers at once and queues
+ * on the completion port like any read. Only EV_RXCHAR is watched. */
+#include <windows.h>
+#include <winternl.h>
+
+#ifndef IOCTL_SERIAL_WAIT_ON_MASK
+#define IOCTL_SERIAL_WAIT_ON_MASK CTL_CODE(FILE_DEVICE_SERIAL_PORT, 18, METHOD_BUFFERED, FILE_ANY_ACCESS)
+#endif
+
+typedef NTSTATUS(NTAPI *NtReadFileFn)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK,
+                                      PVOID, ULONG, PLARGE_INTEGER, PULONG);
+
+static NtReadFileFn ntReadFile;
+
+/* A newer wait on the same handle value (or a reopened port that got it)
+ * retires an older watcher, so one wait gets at most one completion. */
+#define SLOTS 16
+static HANDLE slotHandle[SLOTS];
+static LONG slotGeneration[SLOTS];
+static CRITICAL_SECTION slotLock;
+
+static LONG nextGeneration(HANDLE port, LONG **cell)
+{
+    EnterCriticalSection(&slotLock);
+    int free = -1, i;
+    for (i = 0; i < SLOTS && slotHandle[i] != port; ++i)
+        if (free < 0 && !slotHandle[i])
+            free = i;
+    if (i == SLOTS)
+        i = free >= 0 ? free : (int)(((ULONG_PTR)port >> 2) % SLOTS);
+    slotHandle[i] = port;
+    LONG g = ++slotGeneration[i];
+    *cell = &slotGeneration[i];
+    LeaveCriticalSection(&slotLock);
+    return g;
+}
+
+struct Wait {
+    HANDLE port;
+    DWORD *events;
+    OVERLAPPED *ov;
+    LONG *generation;
+    LONG mine;
+};
+
+static void complete(struct Wait *w, DWORD events)
+{
+    HANDLE event = (HANDLE)((ULONG_PTR)w->ov->hEvent & ~(ULONG_PTR)1);
+    BOOL noPacket = ((ULONG_PTR)w->ov->hEvent & 1) != 0;
+    IO_STATUS_BLOCK io;
+    LARGE_INTEGER offset = {{0, 0}};
+    char none;
+    *w->events = events;
+    w->ov->InternalHigh = sizeof(DWORD);
+    w->ov->Internal = 0;
+    /* Wine wants an offset on an overlapped serial read; zero bytes complete at once. */
+    ntReadFile(w->port, event, NULL, noPacket ? NULL : w->ov, &io, &none, 0, &offset, NULL);
+}
+
+static DWORD WINAPI watch(void *arg)
+{
+    struct Wait *w = arg;
+    for (;;) {
+        DWORD mask, errors;
+        COMSTAT stat;
+        if (InterlockedCompareExchange(w->generation, 0, 0) != w->mine || !GetCommMask(w->port, &mask))
+            break;   /* superseded, or the handle was closed */
+        /* A new mask ends a pending wait with no events. So does a failing device (the
+         * pty's other end closed): the program's next read then meets the failure. */
+        if (!(mask & EV_RXCHAR) || !ClearCommError(w->port, &errors, &stat)) {
+            complete(w, 0);
+            break;
+        }
+        if (stat.cbInQue) {
+            complete(w, EV_RXCHAR);
+            break;
+        }
+        Sleep(1);
+    }
+    HeapFree(GetProcessHeap(), 0, w);
+    return 0;
+}
+
+static BOOL WINAPI waitCommEvent(HANDLE port, DWORD *events, OVERLAPPED *ov)
+{
+    DWORD got;
+    if (!ov)
+        return DeviceIoControl(port, IOCTL_SERIAL_WAIT_ON_MASK, NULL, 0, events, sizeof *events,
+                               &got, NULL);
+    struct Wait *w = HeapAlloc(GetProcessHeap(), 0, sizeof *w);
+    if (!w) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    w->port = port;
+    w->events = events;
+    w->ov = ov;
+    w->mine = nextGeneration(port, &w->generation);
+    ov->Internal = (ULONG_PTR)0x103; /* STATUS_PENDING */
+    ov->InternalHigh = 0;
+    HANDLE thread = CreateThread(NULL, 0, watch, w, 0, NULL);
+    if (!thread) {
+        HeapFree(GetProcessHeap(), 0, w);
+        return FALSE;
+    }
+    CloseHandle(thread);
+    SetLastError(ERROR_IO_PENDING);
+    return FALSE;
+}
+
+/* Overwrites the start of from with "mov rax, to; jmp rax". */
+static BOOL redirect(FARPROC from, FARPROC to)
+{
+    unsigned char code[12] = {0x48, 0xB8, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xE0};
+    void *fn;
+    DWORD old;
+    memcpy(code + 2, &to, sizeof to);
+    memcpy(&fn, &from, sizeof fn);
+    if (!fn || !VirtualProtect(fn, sizeof code, PAGE_EXECUTE_READWRITE, &old))
+        return FALSE;
+    memcpy(fn, code, sizeof code);
+    VirtualProtect(fn, sizeof code, old, &old);
+    FlushInstructionCache(GetCurrentProcess(), fn, sizeof code);
+    return TRUE;
+}
+
+BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, void *reserved)
+{
+    (void)self;
+    (void)reserved;
+    if (reason != DLL_PROCESS_ATTACH)
+        return TRUE;
+    InitializeCriticalSection(&slotLock);
+    FARPROC read = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtReadFile");
+    FARPROC base = GetProcAddress(GetModuleHandleW(L"kernelbase.dll"), "WaitCommEvent");
+    FARPROC k32 = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "WaitCommEvent");
+    FARPROC mine = (FARPROC)(void (*)(void))waitCommEvent;
+    ntReadFile = (NtReadFileFn)(void (*)(void))read;
+    if (!read || !redirect(base, mine))
+        return FALSE;
+    if (k32 && k32 != base && !redirect(k32, mine))
+        return FALSE;
+    return TRUE;
+}
