@@ -217,44 +217,47 @@ run_tests() {
   return $status
 }
 
-# The Linux simulator's terminal as Wine's COM5 and COM12 (a two-digit name). Wine's
-# serial layer reads a pseudo-terminal only with help: VORNA_WINE_SERIAL_SHIM names a
-# library preloaded into Wine for that.
+# The Linux simulator's terminal as Wine's COM5 and COM12 (a two-digit name). Wine 8
+# reads a pseudo-terminal through a COM port only with the test hook that
+# tests/wine/com_port.sh loads into the program.
 run_e2e() {
   wine_env
   local linux_build=${VORNA_LINUX_BUILD:-$root/build-test}
   [ -x "$linux_build/sim/vorna-sim" ] && [ -x "$linux_build/src/cli/vorna-cli" ] \
     || { echo "no Linux build with vorna-sim and vorna-cli in $linux_build" >&2; exit 1; }
   e2e_dir=$(mktemp -d)
-  trap 'kill "$sim_pid" 2> /dev/null || true; rm -f "$WINEPREFIX"/dosdevices/com{5,12}; rm -rf "$e2e_dir"' EXIT
+  trap 'kill "$sim_pid" 2> /dev/null || true; rm -rf "$e2e_dir"' EXIT
   "$linux_build/sim/vorna-sim" --pace --link "$e2e_dir/tty" --memory "$e2e_dir/controller.bin" \
     > "$e2e_dir/sim.out" 2> "$e2e_dir/sim.log" &
   sim_pid=$!
   local i
   for i in $(seq 50); do [ -e "$e2e_dir/tty" ] && break; sleep 0.1; done
-  ln -sfn "$e2e_dir/tty" "$WINEPREFIX/dosdevices/com5"
-  ln -sfn "$e2e_dir/tty" "$WINEPREFIX/dosdevices/com12"
-  local preload=()
-  if [ -n "${VORNA_WINE_SERIAL_SHIM:-}" ]; then preload=(env "LD_PRELOAD=$VORNA_WINE_SERIAL_SHIM"); fi
-  local wine=("${preload[@]}" "$root/scripts/wine-run.sh")
+  export WINE_DIR=$cache/wine-hook WINE_TIMEOUT=180
+  local com_port=$root/tests/wine/com_port.sh
 
   # Polish letters in the paths: the programs must find the files all the same.
   local project=$e2e_dir/projekt-zażółć.vrp readback=$e2e_dir/odczyt-łódź.vrp
   cp "$root/tests/project/data/new_file.vrp" "$project"
   log "vorna-cli.exe write --verify, then read, through COM5"
-  "${wine[@]}" "$build/src/cli/vorna-cli.exe" --port COM5 write --verify "$(winepath -w "$project")"
-  "${wine[@]}" "$build/src/cli/vorna-cli.exe" --port COM5 read "$(winepath -w "$readback")"
+  local t0=$SECONDS
+  "$com_port" "$e2e_dir/tty" COM5 "$build/src/cli/vorna-cli.exe" --port COM5 write --verify "$(winepath -w "$project")"
+  "$com_port" "$e2e_dir/tty" COM5 "$build/src/cli/vorna-cli.exe" --port COM5 read "$(winepath -w "$readback")"
+  echo "write --verify and read under Wine: $((SECONDS - t0)) s"
   log "The file Windows read, checked by the Linux build against the controller"
   "$linux_build/src/cli/vorna-cli" --port "$e2e_dir/tty" verify "$readback"
+  cmp "$project" "$readback"
 
   log "The window reads the card list through COM12 (Qt's windows platform, under Xvfb)"
   mkdir -p "$out"
-  local status=0
-  (cd "$build/tests" && VORNA_TEST_PORT=COM12 VORNA_TEST_PROJECT="$(winepath -w "$project")" \
-     VORNA_TEST_SCREENSHOT="$(winepath -w "$out/vorna-wine-card-list.png")" \
-     xvfb-run -a -s "-screen 0 1280x1024x24" "${wine[@]}" tst_com_port.exe -o tst_com_port.txt,txt) \
+  local status=0 report=$build/tests/tst_com_port.txt
+  rm -f "$report"
+  VORNA_TEST_PORT=COM12 VORNA_TEST_PROJECT="$(winepath -w "$project")" \
+    VORNA_TEST_SCREENSHOT="$(winepath -w "$out/vorna-wine-card-list.png")" \
+    xvfb-run -a -s "-screen 0 1280x1024x24" \
+    "$com_port" "$e2e_dir/tty" COM12 "$build/tests/tst_com_port.exe" -o "$(winepath -w "$report"),txt" \
     || status=$?
-  cat "$build/tests/tst_com_port.txt"
+  cat "$report" 2> /dev/null || echo "tst_com_port.exe wrote no report"
+  grep -q '^Totals: [1-9][0-9]* passed, 0 failed, 0 skipped' "$report" 2> /dev/null || status=1
   return $status
 }
 

@@ -10,6 +10,9 @@ namespace vorna::link {
 // device has hung up.
 bool pullFromDriver(QSerialPort &port);
 
+// Hands a written frame on to the driver before the reply is awaited.
+void pushToDriver(QSerialPort &port);
+
 // Waits up to ms for new bytes at the driver, with millisecond resolution. False when
 // the port gives nothing to wait on; the caller then sleeps instead.
 bool waitForDriver(QSerialPort &port, int ms);

@@ -16,6 +16,14 @@ bool pullFromDriver(QSerialPort &port)
     return true;
 }
 
+void pushToDriver(QSerialPort &port)
+{
+    // As one synchronous write would.
+    port.flush();
+    if (port.bytesToWrite() > 0)
+        port.waitForBytesWritten(100);
+}
+
 bool waitForDriver(QSerialPort &port, int ms)
 {
     // Wakes as soon as new bytes reach the driver, so a finished reply is seen at once

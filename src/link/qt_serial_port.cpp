@@ -69,10 +69,7 @@ void QtSerialPort::write(std::span<const std::uint8_t> bytes)
     if (!isOpen())
         return;
     port_.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
-    // Hand the whole frame to the driver now, as one synchronous write would.
-    port_.flush();
-    if (port_.bytesToWrite() > 0)
-        port_.waitForBytesWritten(100);
+    pushToDriver(port_);
 }
 
 // Moves what the driver holds into Qt's buffer without blocking. False when the
