@@ -10,8 +10,9 @@
 namespace vorna::link {
 
 #ifdef Q_OS_LINUX
-void requestLowLatency(QSerialPort::Handle fd)
+void requestLowLatency(QSerialPort &port)
 {
+    const int fd = static_cast<int>(port.handle());
     serial_struct info{};
     if (fd < 0 || ::ioctl(fd, TIOCGSERIAL, &info) != 0)
         return;
@@ -21,7 +22,7 @@ void requestLowLatency(QSerialPort::Handle fd)
     ::ioctl(fd, TIOCSSERIAL, &info);
 }
 #else
-void requestLowLatency(QSerialPort::Handle) {}
+void requestLowLatency(QSerialPort &) {}
 #endif
 
 } // namespace vorna::link

@@ -4,6 +4,6 @@ namespace vorna::link {
 
 // Windows keeps an adapter's latency timer in its driver's own settings, out of reach
 // of a program that only opens the port.
-void requestLowLatency(QSerialPort::Handle) {}
+void requestLowLatency(QSerialPort &) {}
 
 } // namespace vorna::link

@@ -41,7 +41,7 @@ bool QtSerialPort::open(const QString &devicePath)
     port_.setDataTerminalReady(false);
     port_.setRequestToSend(false);
 #ifdef Q_OS_UNIX
-    requestLowLatency(port_.handle());
+    requestLowLatency(port_);
 #endif
     port_.clear(QSerialPort::AllDirections);
     port_.clearError();
