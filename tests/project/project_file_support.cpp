@@ -12,11 +12,6 @@ namespace {
 constexpr uid_t kNobody = 65534;
 }
 
-QString goldenPath(const char *name)
-{
-    return QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("data/") + QLatin1String(name));
-}
-
 bool runUnprivileged(const std::function<bool()> &step)
 {
     if (geteuid() != 0)

@@ -40,7 +40,10 @@ inline ProjectValues defaultValues()
 }
 
 // A file of tests/project/data.
-QString goldenPath(const char *name);
+inline QString goldenPath(const char *name)
+{
+    return QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("data/") + QLatin1String(name));
+}
 
 inline QByteArray readBytes(const QString &path)
 {
