@@ -26,7 +26,8 @@ log() { printf '== %s ==\n' "$*"; }
 
 install_packages() {
   local packages=(g++-mingw-w64-x86-64-posix wine64 wine nsis dpkg-dev zip xz-utils
-                  googletest cmake ninja-build qt6-base-dev qt6-base-dev-tools xvfb xauth)
+                  googletest cmake ninja-build qt6-base-dev qt6-base-dev-tools xvfb xauth
+                  fonts-dejavu-core fonts-liberation)
   local missing=() p
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -194,16 +195,16 @@ wine_env() {
   local dirs=("$qt_prefix/bin" "${mingw_runtime[@]}") d path=""
   for d in "${dirs[@]}"; do path+="$(winepath -w "$d");"; done
   export WINEPATH=$path
-  QT_PLUGIN_PATH=$(winepath -w "$qt_prefix/plugins")
-  export QT_PLUGIN_PATH
 }
 
 run_tests() {
   wine_env
-  # Window tests run headless; the offscreen platform takes its fonts from a folder.
-  export QT_QPA_PLATFORM=offscreen
-  QT_QPA_FONTDIR=$(winepath -w /usr/share/fonts/truetype/dejavu)
-  export QT_QPA_FONTDIR
+  # Window tests run headless on the offscreen platform, which reads its fonts from
+  # Qt's lib/fonts (Wine keeps QT_QPA_FONTDIR from Windows programs): the window's
+  # stand-in families, as on Linux.
+  mkdir -p "$qt_prefix/lib/fonts"
+  cp /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf /usr/share/fonts/truetype/liberation/LiberationSans-*.ttf \
+     /usr/share/fonts/truetype/liberation/LiberationMono-*.ttf "$qt_prefix/lib/fonts/"
   log "Unit tests under Wine"
   local status=0
   ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 300 || status=$?
