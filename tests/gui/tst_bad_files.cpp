@@ -26,28 +26,17 @@
 #include "cli/exit_codes.h"
 #include "ops/texts.h"
 #include "project/project_file.h"
+#include "project/project_file_support.h"
 #include "sim/pty_simulator.h"
 #include "support/program_run.h"
 
 using namespace vorna;
 namespace texts = vorna::ops::texts;
+using vorna::project::testing::readBytes;
+using vorna::project::testing::sampleValues;
+using vorna::project::testing::writeBytes;
 
 namespace {
-
-// A project every field of which the controller can take.
-project::ProjectValues sampleValues()
-{
-    project::ProjectValues v;
-    for (int n = 2; n <= 33; ++n)
-        v.edits[std::size_t(n)] = QStringLiteral("%1").arg(n, 10, 10, QLatin1Char('0'));
-    for (int n = 34; n <= 53; ++n)
-        v.edits[std::size_t(n)] = QStringLiteral("%1").arg(n - 33, 3, 10, QLatin1Char('0'));
-    for (int n = 54; n <= 56; ++n)
-        v.edits[std::size_t(n)] = QString::number(n);
-    for (int n = 1; n <= 140; ++n)
-        v.ticks[std::size_t(n)] = n % 3 == 1;
-    return v;
-}
 
 project::ProjectValues shownValues(const app::TForm1 &form)
 {
@@ -65,18 +54,6 @@ void show(app::TForm1 &form, const project::ProjectValues &v)
         form.edit(n)->setText(v.edits[std::size_t(n)]);
     for (int n = 1; n <= 140; ++n)
         form.checkBox(n)->setChecked(v.ticks[std::size_t(n)]);
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 // Clicks the window's button and answers its file dialog with `path`.

@@ -17,9 +17,13 @@
 #include "app/form1.h"
 #include "app/radio_group.h"
 #include "ops/texts.h"
+#include "project/project_file_support.h"
 
 using namespace vorna::app;
 namespace texts = vorna::ops::texts;
+using vorna::project::testing::goldenPath;
+using vorna::project::testing::readBytes;
+using vorna::project::testing::writeBytes;
 
 namespace {
 
@@ -44,23 +48,6 @@ Snapshot snapshot(const TForm1 &form)
     s.cardType = form.cardTypeIndex();
     s.status = form.statusLine()->text();
     return s;
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QString goldenPath(const char *name)
-{
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../project/data/") + QLatin1String(name));
 }
 
 // What the dialog's Open/Save button does (QFileDialog::accept is protected).
