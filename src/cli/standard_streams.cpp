@@ -1,6 +1,9 @@
 #include "cli/standard_streams.h"
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <cstdlib>
+#include <windows.h>
+#else
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -28,7 +31,20 @@ std::array<bool, 3> guardStandardFds()
     return closed;
 }
 #else
-std::array<bool, 3> guardStandardFds() { return {}; }
+namespace {
+UINT consoleCodePageAtStart = 0;
+void restoreConsoleCodePage() { ::SetConsoleOutputCP(consoleCodePageAtStart); }
+} // namespace
+
+std::array<bool, 3> guardStandardFds()
+{
+    // The streams write UTF-8; a console left at its OEM code page would show the Polish
+    // letters as other characters. The console's own page comes back at exit.
+    consoleCodePageAtStart = ::GetConsoleOutputCP();
+    if (consoleCodePageAtStart != 0 && consoleCodePageAtStart != CP_UTF8 && ::SetConsoleOutputCP(CP_UTF8))
+        std::atexit(restoreConsoleCodePage);
+    return {};
+}
 #endif
 
 } // namespace vorna::cli

@@ -8,7 +8,7 @@ namespace vorna::cli {
 // opened on the null device at once, so that no file, lock or port opened later
 // takes their numbers and receives the program's output. A broken pipe makes a
 // write fail instead of ending the program, so the failure reaches the exit code.
-// Call first thing in main(); does nothing on Windows.
+// Call first thing in main(). On Windows it sets the console, if any, to show UTF-8.
 std::array<bool, 3> guardStandardFds();
 
 // Stands for a stream that was closed at start: open, and every write fails.
