@@ -36,6 +36,20 @@ Memory filled(std::uint8_t value)
     return m;
 }
 
+// An erased memory with a card of each length n = 0..longest from `slot` on: n bytes
+// of `base + n`, zeros after them.
+Memory everyLength(int slot, std::uint8_t longest, std::uint8_t base)
+{
+    Memory m = filled(0xFF);
+    for (std::uint8_t n = 0; n <= longest; ++n) {
+        Bytes r(8, 0);
+        std::fill_n(r.begin(), n, std::uint8_t(base + n));
+        r[7] = n;
+        card(m, slot + n, r);
+    }
+    return m;
+}
+
 // What a file cannot carry, as the window shows it: LED bytes above 9 read as 0,
 // mask bits 20-23 are no lockers, and the window's empty card of the type goes
 // back erased (both read as the empty-card text).
@@ -75,30 +89,8 @@ const Image kImages[] = {
          return m;
      },
      nullptr},
-    {"lengths_0_to_5_unique", "unique",
-     [] {
-         Memory m = filled(0xFF);
-         for (std::uint8_t n = 0; n <= 5; ++n) {
-             Bytes r(8, 0);
-             std::fill_n(r.begin(), n, std::uint8_t(0x50 + n));
-             r[7] = n;
-             card(m, 10 + n, r);
-         }
-         return m;
-     },
-     nullptr},
-    {"lengths_0_to_4_mifare4b", "mifare4b",
-     [] {
-         Memory m = filled(0xFF);
-         for (std::uint8_t n = 0; n <= 4; ++n) {
-             Bytes r(8, 0);
-             std::fill_n(r.begin(), n, std::uint8_t(0xA0 + n));
-             r[7] = n;
-             card(m, 20 + n, r);
-         }
-         return m;
-     },
-     nullptr},
+    {"lengths_0_to_5_unique", "unique", [] { return everyLength(10, 5, 0x50); }, nullptr},
+    {"lengths_0_to_4_mifare4b", "mifare4b", [] { return everyLength(20, 4, 0xA0); }, nullptr},
     {"window_empty_cards", "unique",
      [] {
          Memory m = filled(0xFF);
