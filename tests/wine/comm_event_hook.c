@@ -15,9 +15,11 @@
  * Loaded into the process, this replaces WaitCommEvent: an overlapped call
  * returns ERROR_IO_PENDING and a thread polls the input queue each millisecond
  * (Wine's own watcher polls as often) until a byte is queued or EV_RXCHAR leaves
- * the mask; then it stores the events and completes the wait with a zero-length
- * read carrying the caller's OVERLAPPED, which Wine answers at once and queues
- * on the completion port like any read. Only EV_RXCHAR is watched. */
+ * the mask; then it stores the events, signals the caller's event if there is
+ * one, and posts the packet on the handle's completion port. The port and key
+ * come from CreateIoCompletionPort, which is replaced too, to note them. (Posting
+ * a zero-length read instead was tried: now and then the read itself goes pending
+ * on the pty and no packet ever comes.) Only EV_RXCHAR is watched. */
 #include <windows.h>
 #include <winternl.h>
 
@@ -25,32 +27,86 @@
 #define IOCTL_SERIAL_WAIT_ON_MASK CTL_CODE(FILE_DEVICE_SERIAL_PORT, 18, METHOD_BUFFERED, FILE_ANY_ACCESS)
 #endif
 
-typedef NTSTATUS(NTAPI *NtReadFileFn)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK,
-                                      PVOID, ULONG, PLARGE_INTEGER, PULONG);
+typedef NTSTATUS(NTAPI *NtCreateIoCompletionFn)(HANDLE *, ACCESS_MASK, void *, ULONG);
+typedef NTSTATUS(NTAPI *NtSetInformationFileFn)(HANDLE, IO_STATUS_BLOCK *, void *, ULONG, FILE_INFORMATION_CLASS);
+typedef ULONG(NTAPI *RtlNtStatusToDosErrorFn)(NTSTATUS);
 
-static NtReadFileFn ntReadFile;
+static NtCreateIoCompletionFn ntCreateIoCompletion;
+static NtSetInformationFileFn ntSetInformationFile;
+static RtlNtStatusToDosErrorFn rtlNtStatusToDosError;
 
-/* A newer wait on the same handle value (or a reopened port that got it)
+struct CompletionBinding { /* FILE_COMPLETION_INFORMATION */
+    HANDLE port;
+    ULONG_PTR key;
+};
+
+/* One slot per handle value: the completion port it is bound to, and a count of
+ * its waits. A newer wait on the same handle value (or a reopened port that got it)
  * retires an older watcher, so one wait gets at most one completion. */
 #define SLOTS 16
-static HANDLE slotHandle[SLOTS];
-static LONG slotGeneration[SLOTS];
+static struct Slot {
+    HANDLE handle;
+    LONG generation;
+    HANDLE iocp;
+    ULONG_PTR key;
+} slots[SLOTS];
 static CRITICAL_SECTION slotLock;
+
+/* Call with slotLock held. */
+static struct Slot *slotFor(HANDLE handle)
+{
+    int free = -1, i;
+    for (i = 0; i < SLOTS && slots[i].handle != handle; ++i)
+        if (free < 0 && !slots[i].handle)
+            free = i;
+    if (i == SLOTS) {
+        i = free >= 0 ? free : (int)(((ULONG_PTR)handle >> 2) % SLOTS);
+        slots[i].handle = handle;
+        slots[i].iocp = NULL;
+    }
+    return &slots[i];
+}
 
 static LONG nextGeneration(HANDLE port, LONG **cell)
 {
     EnterCriticalSection(&slotLock);
-    int free = -1, i;
-    for (i = 0; i < SLOTS && slotHandle[i] != port; ++i)
-        if (free < 0 && !slotHandle[i])
-            free = i;
-    if (i == SLOTS)
-        i = free >= 0 ? free : (int)(((ULONG_PTR)port >> 2) % SLOTS);
-    slotHandle[i] = port;
-    LONG g = ++slotGeneration[i];
-    *cell = &slotGeneration[i];
+    struct Slot *slot = slotFor(port);
+    LONG g = ++slot->generation;
+    *cell = &slot->generation;
     LeaveCriticalSection(&slotLock);
     return g;
+}
+
+/* kernelbase's CreateIoCompletionPort, which also notes the binding of a handle. */
+static HANDLE WINAPI createIoCompletionPort(HANDLE handle, HANDLE existing, ULONG_PTR key, DWORD threads)
+{
+    HANDLE iocp = existing;
+    NTSTATUS status;
+    if (!existing) {
+        if ((status = ntCreateIoCompletion(&iocp, IO_COMPLETION_ALL_ACCESS, NULL, threads))) {
+            SetLastError(rtlNtStatusToDosError(status));
+            return NULL;
+        }
+    } else if (handle == INVALID_HANDLE_VALUE) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return NULL;
+    }
+    if (handle == INVALID_HANDLE_VALUE)
+        return iocp;
+    struct CompletionBinding info = {iocp, key};
+    IO_STATUS_BLOCK io;
+    if ((status = ntSetInformationFile(handle, &io, &info, sizeof info, FileCompletionInformation))) {
+        if (!existing)
+            CloseHandle(iocp);
+        SetLastError(rtlNtStatusToDosError(status));
+        return NULL;
+    }
+    EnterCriticalSection(&slotLock);
+    struct Slot *slot = slotFor(handle);
+    slot->iocp = iocp;
+    slot->key = key;
+    LeaveCriticalSection(&slotLock);
+    return iocp;
 }
 
 struct Wait {
@@ -65,14 +121,20 @@ static void complete(struct Wait *w, DWORD events)
 {
     HANDLE event = (HANDLE)((ULONG_PTR)w->ov->hEvent & ~(ULONG_PTR)1);
     BOOL noPacket = ((ULONG_PTR)w->ov->hEvent & 1) != 0;
-    IO_STATUS_BLOCK io;
-    LARGE_INTEGER offset = {{0, 0}};
-    char none;
+    HANDLE iocp = NULL;
+    ULONG_PTR key = 0;
+    EnterCriticalSection(&slotLock);
+    struct Slot *slot = slotFor(w->port);
+    iocp = slot->iocp;
+    key = slot->key;
+    LeaveCriticalSection(&slotLock);
     *w->events = events;
     w->ov->InternalHigh = sizeof(DWORD);
-    w->ov->Internal = 0;
-    /* Wine wants an offset on an overlapped serial read; zero bytes complete at once. */
-    ntReadFile(w->port, event, NULL, noPacket ? NULL : w->ov, &io, &none, 0, &offset, NULL);
+    w->ov->Internal = 0; /* STATUS_SUCCESS, for GetOverlappedResult */
+    if (event)
+        SetEvent(event);
+    if (iocp && !noPacket)
+        PostQueuedCompletionStatus(iocp, sizeof(DWORD), key, w->ov);
 }
 
 static DWORD WINAPI watch(void *arg)
@@ -149,14 +211,29 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, void *reserved)
     if (reason != DLL_PROCESS_ATTACH)
         return TRUE;
     InitializeCriticalSection(&slotLock);
-    FARPROC read = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtReadFile");
-    FARPROC base = GetProcAddress(GetModuleHandleW(L"kernelbase.dll"), "WaitCommEvent");
-    FARPROC k32 = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "WaitCommEvent");
-    FARPROC mine = (FARPROC)(void (*)(void))waitCommEvent;
-    ntReadFile = (NtReadFileFn)(void (*)(void))read;
-    if (!read || !redirect(base, mine))
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    HMODULE kernelbase = GetModuleHandleW(L"kernelbase.dll");
+    HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+    ntCreateIoCompletion = (NtCreateIoCompletionFn)(void (*)(void))GetProcAddress(ntdll, "NtCreateIoCompletion");
+    ntSetInformationFile = (NtSetInformationFileFn)(void (*)(void))GetProcAddress(ntdll, "NtSetInformationFile");
+    rtlNtStatusToDosError =
+        (RtlNtStatusToDosErrorFn)(void (*)(void))GetProcAddress(ntdll, "RtlNtStatusToDosError");
+    if (!ntCreateIoCompletion || !ntSetInformationFile || !rtlNtStatusToDosError)
         return FALSE;
-    if (k32 && k32 != base && !redirect(k32, mine))
-        return FALSE;
+    static const struct {
+        const char *name;
+        FARPROC mine;
+    } replaced[] = {
+        {"WaitCommEvent", (FARPROC)(void (*)(void))waitCommEvent},
+        {"CreateIoCompletionPort", (FARPROC)(void (*)(void))createIoCompletionPort},
+    };
+    for (size_t i = 0; i < sizeof replaced / sizeof replaced[0]; ++i) {
+        FARPROC base = GetProcAddress(kernelbase, replaced[i].name);
+        FARPROC k32 = GetProcAddress(kernel32, replaced[i].name);
+        if (!redirect(base, replaced[i].mine))
+            return FALSE;
+        if (k32 && k32 != base && !redirect(k32, replaced[i].mine))
+            return FALSE;
+    }
     return TRUE;
 }
