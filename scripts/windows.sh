@@ -221,14 +221,25 @@ run_tests() {
 # The Linux simulator's terminal as Wine's COM5 and COM12 (a two-digit name). Wine 8
 # reads a pseudo-terminal through a COM port only with the test hook that
 # tests/wine/com_port.sh loads into the program.
+# On a failure the simulator's last frames show which side went quiet.
+end_e2e() {
+  local status=$?
+  kill "$sim_pid" 2> /dev/null || true
+  if [ "$status" -ne 0 ]; then
+    echo "-- the last frames the simulator saw and answered:"
+    tail -n 8 "$e2e_dir/sim.log"
+  fi
+  rm -rf "$e2e_dir"
+}
+
 run_e2e() {
   wine_env
   local linux_build=${VORNA_LINUX_BUILD:-$root/build-test}
   [ -x "$linux_build/sim/vorna-sim" ] && [ -x "$linux_build/src/cli/vorna-cli" ] \
     || { echo "no Linux build with vorna-sim and vorna-cli in $linux_build" >&2; exit 1; }
   e2e_dir=$(mktemp -d)
-  trap 'kill "$sim_pid" 2> /dev/null || true; rm -rf "$e2e_dir"' EXIT
-  "$linux_build/sim/vorna-sim" --pace --link "$e2e_dir/tty" --memory "$e2e_dir/controller.bin" \
+  trap end_e2e EXIT
+  "$linux_build/sim/vorna-sim" --pace --log --link "$e2e_dir/tty" --memory "$e2e_dir/controller.bin" \
     > "$e2e_dir/sim.out" 2> "$e2e_dir/sim.log" &
   sim_pid=$!
   local i
