@@ -218,9 +218,6 @@ run_tests() {
   return $status
 }
 
-# The Linux simulator's terminal as Wine's COM5 and COM12 (a two-digit name). Wine 8
-# reads a pseudo-terminal through a COM port only with the test hook that
-# tests/wine/com_port.sh loads into the program.
 # On a failure the simulator's last frames show which side went quiet.
 end_e2e() {
   local status=$?
@@ -232,6 +229,9 @@ end_e2e() {
   rm -rf "$e2e_dir"
 }
 
+# The Linux simulator's terminal as Wine's COM5 and COM12 (a two-digit name). Wine 8
+# reads a pseudo-terminal through a COM port only with the test hook that
+# tests/wine/com_port.sh loads into the program.
 run_e2e() {
   wine_env
   local linux_build=${VORNA_LINUX_BUILD:-$root/build-test}
