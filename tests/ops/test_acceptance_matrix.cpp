@@ -118,7 +118,7 @@ TEST(AcceptanceLimit, MissingReplyIsGivenUpAtThePollLimit)
 // status queries of the wait (one, here) and of the watch are counted exactly. A
 // byte seen at the last of them makes it no card, and the capture runs on to its
 // deadline; one poll later the card is taken.
-TEST(AcceptanceLimit, CardReplyMustStayAloneForTwentyPolls)
+TEST(ReaderSettle, CardReplyMustStayAloneForTwentyPolls)
 {
     for (const int strayAt : {1, 21, 22}) {
         SCOPED_TRACE(strayAt);
