@@ -24,9 +24,14 @@ FAULTS = [
     ("truncated reply", "time-out text; fields kept; no later frame"),
     ("garbage", "time-out text (too few bytes); fields kept"),
     ("wrong reply checksum", "as on a good line: reply checksums are not examined"),
-    ("port vanishes", "time-out text; fields kept; port closed, controls in their closed states"),
+    ("device address 0", "\"Niewłaściwy adres urządzenia ...\"; nothing sent (0 reaches every controller on the bus)"),
+    ("device address 0 typed during the wait", "\"Niewłaściwy adres urządzenia ...\"; fields kept; no frame after "
+     "the one that waited"),
+    ("port vanishes", "time-out text, kept after the loss's own notice; fields kept; port closed, controls in their "
+     "closed states; the port opens again"),
     ("second click during the wait", "second operation refused, nothing of it sent; the first ends as on a good line"),
-    ("\"Zamknij port\" during the wait", "\"Port zamknięty\"; fields kept; port closed"),
+    ("\"Zamknij port\" during the wait", "\"Port zamknięty\", after a write of settings (cards, LED numbers, "
+     "opening times, guardians) \"Port zamknięty - zapis do sterownika przerwany\"; fields kept; port closed"),
     ("window closed during the wait", "program ends with exit code 0, no sanitizer report"),
 ]
 
@@ -78,7 +83,8 @@ def render(results, asan_results, accept):
         lines.append("| " + op + " | " + " | ".join(cells) + " |")
     lines += ["", f"{cases} cases, {passed} passed"
               + (" in the normal build and under AddressSanitizer + UndefinedBehaviorSanitizer" if asan_results else "")
-              + ". \"n/a\": the address write awaits no reply, so nothing waits to be interrupted; for the same reason every reply fault ends for it as on a good line.", "",
+              + ". \"n/a\": the address write awaits no reply, so nothing waits to be interrupted; for the same reason every reply fault ends for it as on a good line. "
+              "It alone goes to address 0 by design. An address typed during the wait is read for the next frame, which a one-frame operation does not have.", "",
               "Outcome each column checks:", ""]
     lines += [f"- **{f}**: {d}." for f, d in FAULTS]
     n, failed = accept

@@ -81,7 +81,9 @@ private:
     void setPortControls(bool open);
     void closePort(const QString &status);
     void onPortLost();
-    template <typename Op> void runOperation(Op &&op);
+    // A write of settings that a close cuts short leaves the controller half written.
+    enum class OpKind { Other, SettingsWrite };
+    template <typename Op> void runOperation(Op &&op, OpKind kind = OpKind::Other);
     ops::Env makeEnv(TCGauge *gauge);
     ops::LockerTexts lockerTexts() const;
 

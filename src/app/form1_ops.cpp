@@ -28,7 +28,7 @@ constexpr int kFirstLockerEdit = 34;
 constexpr int kTimeEdits[3] = {54, 55, 56};
 } // namespace
 
-template <typename Op> void TForm1::runOperation(Op &&op)
+template <typename Op> void TForm1::runOperation(Op &&op, OpKind kind)
 {
     if (exchange_.busy()) {
         // One exchange at a time: the waiting operation goes on, this click is refused.
@@ -44,7 +44,8 @@ template <typename Op> void TForm1::runOperation(Op &&op)
     }
     if (closePortAfterOperation_) {
         closePortAfterOperation_ = false;
-        closePort(ops::texts::kPortClosed);
+        closePort(kind == OpKind::SettingsWrite ? ops::texts::kPortClosedWriteInterrupted
+                                                : ops::texts::kPortClosed);
     } else if (exchange_.portLost() || (exchange_.port() && !port_.isOpen())) {
         // The device went away during the wait: keep the operation's time-out text.
         closePort(statusLine()->text());
@@ -87,7 +88,7 @@ void TForm1::Button34Click()
         const auto write = ops::writeCardList(makeEnv(gauge(1)), texts, cardTypeIndex());
         if (write.outcome == Outcome::InvalidInput)
             edit(kFirstCardEdit + write.firstBadSlot)->setFocus();
-    });
+    }, OpKind::SettingsWrite);
 }
 
 void TForm1::ReadCardFromReader(int editNumber)
@@ -124,7 +125,7 @@ void TForm1::Button37Click()
         const auto write = ops::writeLockerNumbers(makeEnv(gauge(2)), lockerTexts());
         if (write.outcome == Outcome::InvalidInput)
             edit(kFirstLockerEdit + write.firstBadLocker)->setFocus();
-    });
+    }, OpKind::SettingsWrite);
 }
 
 void TForm1::Button41Click()
@@ -152,7 +153,7 @@ void TForm1::Button39Click()
         for (std::size_t i = 0; i < texts.size(); ++i)
             texts[i] = edit(kTimeEdits[i])->text();
         ops::writeOpeningTimes(makeEnv(nullptr), texts);
-    });
+    }, OpKind::SettingsWrite);
 }
 
 void TForm1::Button44Click()
@@ -173,7 +174,7 @@ void TForm1::Button45Click()
         for (std::size_t n = 1; n < grid.size(); ++n)
             grid[n] = checkBox(int(n))->isChecked();
         ops::writeGuardians(makeEnv(gauge(3)), grid);
-    });
+    }, OpKind::SettingsWrite);
 }
 
 void TForm1::OpenLocker(int index)

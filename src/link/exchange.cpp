@@ -65,6 +65,7 @@ WaitResult Exchange::await(const Command &command)
         port_->pause(command.pollPauseMs);
     }
     lastPoll_ = p;
+    lastWaiting_ = waiting;
     // The arming frame has no acceptance limit: the caller goes on either way.
     const int acceptLimit = command.acceptLimit > 0 ? command.acceptLimit : command.pollLimit;
     if (p >= acceptLimit)
@@ -87,6 +88,30 @@ WaitResult Exchange::await(const Command &command)
                           : 0;
     refused_ = {problem, index, Code(command_[1]), address};
     return WaitResult::BadReply;
+}
+
+AfterReply Exchange::watchAfterReply(int polls, int pauseMs)
+{
+    for (int p = 0;; ++p) {
+        const int waiting = portOpen() ? port_->bytesWaiting() : -1;
+        if (waiting < 0) {
+            lost_ = true;
+            return AfterReply::PortLost;
+        }
+        if (waiting > 0)
+            return AfterReply::MoreBytes;
+        if (p == polls)
+            return AfterReply::Quiet;
+        if (pump_)
+            pump_();
+        if (cancel_)
+            return AfterReply::Cancelled;
+        if (!portOpen()) {
+            lost_ = true;
+            return AfterReply::PortLost;
+        }
+        port_->pause(pauseMs);
+    }
 }
 
 WaitResult Exchange::run(const Command &command, std::span<const std::uint8_t> frame,

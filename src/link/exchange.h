@@ -18,6 +18,9 @@ enum class WaitResult {
     BadReply,   // with the reply check on: the bytes read are not the reply to this frame
 };
 
+// What the line brought after a reply was read (see Exchange::watchAfterReply).
+enum class AfterReply { Quiet, MoreBytes, Cancelled, PortLost };
+
 // Why a checked reply was refused.
 enum class ReplyProblem { None, Header, Checksum, ExtraBytes };
 
@@ -86,6 +89,14 @@ public:
     WaitResult run(const Command &command, std::span<const std::uint8_t> frame,
                    const std::function<void()> &afterSend = {});
 
+    // Bytes that were waiting at the poll that ended the last wait: more than the
+    // awaited count means something besides the reply came in.
+    int lastWaiting() const { return lastWaiting_; }
+    // After a reply has been read: polls `polls` more times, `pauseMs` apart, for any
+    // byte beyond it. A USB adapter hands on what it received in bursts, so a reply
+    // that looked whole may be followed by more.
+    AfterReply watchAfterReply(int polls, int pauseMs);
+
     // Reply data: the bytes after the 8 header bytes.
     std::span<const std::uint8_t> replyData(int count) const
     {
@@ -103,6 +114,7 @@ private:
     std::array<std::uint8_t, kAreaSize> command_{};
     std::array<std::uint8_t, kAreaSize> reply_{};
     int lastPoll_ = 0;
+    int lastWaiting_ = 0;
     std::size_t sent_ = 0;
     RefusedReply refused_;
     bool checkReplies_ = false;

@@ -62,4 +62,12 @@ std::optional<std::uint8_t> byteField(QStringView text)
     return static_cast<std::uint8_t>(*v);
 }
 
+std::optional<std::uint8_t> deviceAddressField(QStringView text)
+{
+    const auto a = byteField(text);
+    if (a == kBroadcastAddress)
+        return std::nullopt;
+    return a;
+}
+
 } // namespace vorna::link

@@ -16,4 +16,10 @@ std::int32_t integerField(QStringView text, std::int32_t fallback);
 // A value the controller can take in one byte: an integer field that holds 0 to 255.
 std::optional<std::uint8_t> byteField(QStringView text);
 
+// Every controller on the bus takes a frame for this address as its own.
+inline constexpr std::uint8_t kBroadcastAddress = 0;
+
+// The address of one controller: a byte field other than the broadcast address.
+std::optional<std::uint8_t> deviceAddressField(QStringView text);
+
 } // namespace vorna::link

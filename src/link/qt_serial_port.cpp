@@ -53,6 +53,9 @@ void QtSerialPort::close()
     if (port_.isOpen())
         port_.close();
     port_.clearError();
+    // A loss notice still queued belongs to the port just closed: it must not
+    // report again after whoever closed it has said why.
+    lost_ = false;
 }
 
 bool QtSerialPort::isOpen() const { return port_.isOpen() && !lost_; }

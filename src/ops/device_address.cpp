@@ -22,7 +22,7 @@ Outcome writeDeviceAddress(const Env &env, QStringView newAddressText)
     env.x.blockPause();
     env.x.purge();
     const std::uint8_t data[] = {*address};
-    env.x.send(link::buildFrame(0, WriteAddress, 0, data));
+    env.x.send(link::buildFrame(link::kBroadcastAddress, WriteAddress, 0, data));
     env.status(texts::kAddressSent);
     return Outcome::Done;
 }

@@ -7,7 +7,7 @@ namespace vorna::ops {
 
 std::optional<std::uint8_t> Env::address() const
 {
-    const auto a = link::byteField(addressText());
+    const auto a = link::deviceAddressField(addressText());
     if (!a)
         status(texts::kBadAddress);
     return a;

@@ -13,7 +13,7 @@ enum class Outcome {
     Done,
     Busy,          // another operation holds the port: nothing was sent
     InvalidInput,  // a field failed its check: nothing was sent
-    BadAddress,    // Edit57 is not an address 0-255: nothing more was sent
+    BadAddress,    // Edit57 is not an address 1-255: nothing more was sent
     NoPort,        // no port open: nothing was sent
     TimedOut,      // a reply did not come (or the port went away)
     BadReply,      // a reply that cannot be used
@@ -29,7 +29,8 @@ struct Env {
     std::function<void(int)> progress = [](int) {};
 
     // The device address for the next frame; shows the address text and gives
-    // nullopt when the field does not hold 0 to 255.
+    // nullopt when the field does not hold 1 to 255 (0 would reach every controller
+    // on the bus; only the address write sends there).
     std::optional<std::uint8_t> address() const;
 };
 

@@ -8,8 +8,14 @@ namespace vorna::ops {
 namespace {
 constexpr int kDeadlineMs = 5000;
 constexpr int kMaxNumberBytes = 7;
+// Quiet polls of 1 ms that a card reply must be followed by: a USB adapter hands on
+// what it received every 16 ms, so later bytes of the same burst show up by then.
+constexpr int kSettlePolls = 20;
 } // namespace
 
+// The reply headers are not ours to interpret, so a reply is judged by its length
+// alone: it is taken only when exactly its 19 bytes came and nothing after them. An
+// echo, a stray byte or a late arming answer then costs one query, never a card.
 ReaderCapture ReadCardFromReader(const Env &env)
 {
     using link::commands::Arming;
@@ -19,7 +25,7 @@ ReaderCapture ReadCardFromReader(const Env &env)
     link::Exchange::Busy busy(env.x);
 
     // Arming clears the card-present flag; its answer is not waited for beyond the
-    // poll limit and is thrown away unread.
+    // poll limit and is thrown away unread by the first query's purge.
     env.x.purge();
     const auto armingDevice = env.address();
     if (!armingDevice)
@@ -28,18 +34,17 @@ ReaderCapture ReadCardFromReader(const Env &env)
     env.x.send(link::buildFrame(*armingDevice, Arming, 0, clearFlag));
     if (env.x.await(Arming) == link::WaitResult::Cancelled)
         return {Outcome::Cancelled};
-    env.x.purge();
 
     link::Clock &clock = env.x.clock();
     const std::int64_t t0 = clock.nowMs();
     while (clock.nowMs() < t0 + kDeadlineMs) {
-        env.x.blockPause();
         const auto device = env.address();
         if (!device)
             return {Outcome::BadAddress};
-        env.x.send(link::buildFrame(*device, ReaderQuery, 0));
-        env.status(texts::kHoldCard);
-        const auto wait = env.x.await(ReaderQuery);
+        // Each query starts on an empty queue, so whatever came in beside a reply
+        // shifts none of the replies after it.
+        const auto wait = env.x.run(ReaderQuery, link::buildFrame(*device, ReaderQuery, 0),
+                                    [&] { env.status(texts::kHoldCard); });
         if (wait == link::WaitResult::Cancelled)
             return {Outcome::Cancelled};
         if (wait == link::WaitResult::BadReply)
@@ -48,10 +53,23 @@ ReaderCapture ReadCardFromReader(const Env &env)
             env.status(texts::kReaderTimeout);
             return {Outcome::TimedOut};
         }
+        if (env.x.lastWaiting() > ReaderQuery.replyAwaited)
+            continue;
         const auto area = env.x.replyData(ReaderQuery.count);
         if (area[0] == 0)
             continue;
+        switch (env.x.watchAfterReply(kSettlePolls, ReaderQuery.pollPauseMs)) {
+        case link::AfterReply::Quiet: break;
+        case link::AfterReply::MoreBytes: continue;
+        case link::AfterReply::Cancelled: return {Outcome::Cancelled};
+        case link::AfterReply::PortLost:
+            env.status(texts::kReaderTimeout);
+            return {Outcome::TimedOut};
+        }
         const int length = area[8];
+        // A flag with no number bytes is no card.
+        if (length == 0)
+            continue;
         // Past seven bytes the length would take in the length byte and the checksum.
         if (length > kMaxNumberBytes) {
             env.status(texts::kBadCardText);

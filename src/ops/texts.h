@@ -7,6 +7,7 @@ namespace vorna::ops::texts {
 inline const QString kPortOpened = QStringLiteral("Port Otwarty");
 inline const QString kPortOpenFailed = QStringLiteral("Nie udało się otworzyć portu!");
 inline const QString kPortClosed = QStringLiteral("Port zamknięty");
+inline const QString kPortClosedWriteInterrupted = QStringLiteral("Port zamknięty - zapis do sterownika przerwany");
 inline const QString kPortLost = QStringLiteral("Utracono połączenie z portem - port zamknięty");
 inline const QString kPortNotOpen = QStringLiteral("Port nie został otwarty pomyślnie ...");
 inline const QString kBadAddress = QStringLiteral("Niewłaściwy adres urządzenia ...");

@@ -19,14 +19,15 @@ namespace {
 
 enum class FaultCase {
     None, NoReply, DelayInside, DelayOutside, Truncated, Garbage, BadChecksum,
-    Vanish, SecondClick, ClosePort, CloseWindow,
+    AddressZero, AddressZeroDuringWait, Vanish, SecondClick, ClosePort, CloseWindow,
 };
 
 const char *faultName(FaultCase f)
 {
     static const char *names[] = {"good line", "no reply", "reply late, inside the limit",
                                   "reply late, outside the limit", "truncated reply", "garbage",
-                                  "wrong reply checksum", "port vanishes", "second click during the wait",
+                                  "wrong reply checksum", "device address 0",
+                                  "device address 0 typed during the wait", "port vanishes", "second click during the wait",
                                   "\"Zamknij port\" during the wait", "window closed during the wait"};
     return names[int(f)];
 }
@@ -46,6 +47,8 @@ struct OpSpec {
     int otherButton = 35;                      // a second operation to click during the wait
     // Frame i as the window's start values make it.
     std::function<std::vector<std::uint8_t>(int)> frame = {};
+    // The status line after "Zamknij port" during the wait.
+    QString closedText = texts::kPortClosed;
 };
 
 using Bytes = std::vector<std::uint8_t>;
@@ -66,7 +69,7 @@ std::vector<OpSpec> operations()
          [](FormRig &r) { r.sim->setBlock(0, std::vector<std::uint8_t>{0x12, 0x34, 0x56, 0x78, 0x9A, 0, 0, 5}); },
          32, 2, texts::kCardsRead, texts::kReadTimeout, 1, 32, true, true, 36, framesOf(link::commands::ReadCards)},
         {"write card numbers", button(34), nothing, 32, 2, texts::kCardsWritten, texts::kTransferTimeout, 1, 32, false, true, 35,
-         framesOf(link::commands::WriteCards, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 5})},
+         framesOf(link::commands::WriteCards, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 5}), texts::kPortClosedWriteInterrupted},
         {"reader capture", button(7),
          [](FormRig &r) { r.sim->presentCard({0xAB, 0xCD, 0xEF, 0x01, 0x23}, 150); },
          -1, 1, texts::kCardCaptured, texts::kReaderTimeout, 0, 0, true, true, 35, [](int i) {
@@ -77,17 +80,17 @@ std::vector<OpSpec> operations()
          [](FormRig &r) { r.sim->setBlock(0x100, std::vector<std::uint8_t>{1, 2, 3}); },
          20, 2, texts::kLockerNumbersRead, texts::kTransferTimeout, 2, 20, true, true, 35, framesOf(link::commands::ReadLockerNums)},
         {"write locker numbers", button(37), nothing, 20, 2, texts::kLockerNumbersWritten, texts::kTransferTimeout, 2, 20, false,
-         true, 35, framesOf(link::commands::WriteLockerNums, {0, 0, 0})},
+         true, 35, framesOf(link::commands::WriteLockerNums, {0, 0, 0}), texts::kPortClosedWriteInterrupted},
         {"read guardians", button(44),
          [](FormRig &r) { r.sim->setBlock(0x13C, std::vector<std::uint8_t>{0, 0, 1}); },
          7, 2, texts::kGuardiansRead, texts::kTransferTimeout, 3, 7, true, true, 35, framesOf(link::commands::ReadGuardians)},
         {"write guardians", button(45), nothing, 7, 2, texts::kGuardiansWritten, texts::kTransferTimeout, 3, 7, false, true, 35,
-         framesOf(link::commands::WriteGuardians, {0, 0, 0})},
+         framesOf(link::commands::WriteGuardians, {0, 0, 0}), texts::kPortClosedWriteInterrupted},
         {"read opening times", button(40),
          [](FormRig &r) { r.sim->setBlock(0x1FD, std::vector<std::uint8_t>{5, 6, 7}); },
          1, 0, texts::kTimesRead, texts::kReadTimeout, 0, 0, true, true, 35, framesOf(link::commands::ReadTimes)},
         {"write opening times", button(39), nothing, 1, 0, texts::kTimesWritten, texts::kWriteTimeout, 0, 0, false, true, 35,
-         framesOf(link::commands::WriteTimes, {100, 100, 100})},
+         framesOf(link::commands::WriteTimes, {100, 100, 100}), texts::kPortClosedWriteInterrupted},
         {"write device address", button(46), nothing, 1, 0, texts::kAddressSent, texts::kAddressSent, 0, 0, false, false, 35,
          framesOf(link::commands::WriteAddress, {1}, 0)},
     };
@@ -95,6 +98,10 @@ std::vector<OpSpec> operations()
 
 bool applies(const OpSpec &op, FaultCase f)
 {
+    // An address typed during the wait is read for the next frame; a one-frame
+    // operation has none.
+    if (f == FaultCase::AddressZeroDuringWait)
+        return op.framesOnSuccess != 1;
     if (op.waits)
         return true;
     // Nothing waits for the address write's reply, so only what happens to the
@@ -125,6 +132,11 @@ void stage(FormRig &rig, const OpSpec &op, FaultCase f)
     case FaultCase::Truncated: rig.sim->addFault({Fault::Truncate, k, 1, 5}); break;
     case FaultCase::Garbage: rig.sim->addFault({Fault::Garbage, k, 1, 4}); break;
     case FaultCase::BadChecksum: rig.sim->addFault({Fault::BadChecksum, 0, -1, 0}); break;
+    case FaultCase::AddressZero: rig.form.edit(57)->setText("0"); break;
+    case FaultCase::AddressZeroDuringWait:
+        rig.sim->addFault({Fault::Delay, k, 1, 60});
+        rig.whenFrames(std::size_t(k + 1), [&rig] { rig.form.edit(57)->setText("0"); });
+        break;
     case FaultCase::Vanish: rig.sim->addFault({Fault::Vanish, k, 1, 0}); break;
     case FaultCase::SecondClick:
         rig.sim->addFault({Fault::Delay, k, 1, 60});
@@ -201,16 +213,20 @@ void FaultMatrix::operation()
     stage(rig, op, f);
     op.click(rig);
 
+    const bool addressZero = f == FaultCase::AddressZero || f == FaultCase::AddressZeroDuringWait;
     const bool succeeds = f == FaultCase::None || f == FaultCase::DelayInside ||
                           f == FaultCase::BadChecksum || f == FaultCase::SecondClick || !op.waits;
     const bool portCloses = f == FaultCase::Vanish || f == FaultCase::ClosePort;
-    const int k = op.faultFrame;
+    // Address 0 reaches every controller on the bus: no frame goes there.
+    const int k = f == FaultCase::AddressZero ? -1 : op.faultFrame;
 
     // Status text.
     if (succeeds)
         QCOMPARE(rig.status(), op.doneText);
     else if (f == FaultCase::ClosePort)
-        QCOMPARE(rig.status(), texts::kPortClosed);
+        QCOMPARE(rig.status(), op.closedText);
+    else if (addressZero)
+        QCOMPARE(rig.status(), texts::kBadAddress);
     else
         QCOMPARE(rig.status(), op.timeoutText);
 
@@ -223,7 +239,7 @@ void FaultMatrix::operation()
 
     // Gauge: the frames done before the failure, or its maximum.
     if (op.gauge)
-        QCOMPARE(rig.form.gauge(op.gauge)->progress(), succeeds ? op.gaugeMax : k);
+        QCOMPARE(rig.form.gauge(op.gauge)->progress(), succeeds ? op.gaugeMax : std::max(k, 0));
 
     // Port and controls.
     QCOMPARE(rig.form.port().isOpen(), !portCloses);
@@ -232,7 +248,7 @@ void FaultMatrix::operation()
 
     // Frames: only the operation's own commands, to the window's address, and
     // none after the one that failed.
-    rig.sim->waitForFrames(1, 1000);
+    rig.sim->waitForFrames(1, f == FaultCase::AddressZero ? 200 : 1000);
     const auto frames = rig.sim->frames();
     for (std::size_t i = 0; i < frames.size(); ++i)
         QCOMPARE(frames[i].bytes, op.frame(int(i)));
@@ -242,6 +258,19 @@ void FaultMatrix::operation()
         QCOMPARE(int(frames.size()), k + 1);
     else if (f == FaultCase::Vanish)
         QVERIFY(int(frames.size()) <= k + 1);
+
+    if (f == FaultCase::Vanish) {
+        // The loss's own notice comes later from the event loop; the operation's text
+        // stays, and a port plugged back in opens again.
+        QTest::qWait(100);
+        QCOMPARE(rig.status(), op.timeoutText);
+        rig.sim = std::make_unique<sim::PtySimulator>();
+        QVERIFY(rig.sim->start());
+        QVERIFY(rig.openPort());
+        QTest::qWait(50);
+        QCOMPARE(rig.status(), texts::kPortOpened);
+        QVERIFY(rig.form.port().isOpen());
+    }
 }
 
 int main(int argc, char **argv)

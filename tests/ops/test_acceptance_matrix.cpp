@@ -113,3 +113,32 @@ TEST(AcceptanceLimit, MissingReplyIsGivenUpAtThePollLimit)
         EXPECT_EQ(rig.x.lastPoll(), c.acceptLimit == 100 ? 100 : 500);
     }
 }
+
+// A card reply counts only when no byte follows it for the 20 polls after it: the
+// status queries of the wait (one, here) and of the watch are counted exactly. A
+// byte seen at the last of them makes it no card, and the capture runs on to its
+// deadline; one poll later the card is taken.
+TEST(ReaderSettle, CardReplyMustStayAloneForTwentyPolls)
+{
+    for (const int strayAt : {1, 21, 22}) {
+        SCOPED_TRACE(strayAt);
+        Rig rig(-1, 0);
+        auto answer = rig.port.respond;
+        rig.port.respond = [&](const std::vector<std::uint8_t> &bytes, int index) {
+            ScriptedPort::Reply r = answer(bytes, index);
+            if (index > 0)
+                r = {r.bytes, 0, {0x00}, strayAt};
+            return r;
+        };
+        const ReaderCapture capture = ReadCardFromReader(rig.env());
+        if (strayAt <= 21) {
+            EXPECT_EQ(capture.outcome, Outcome::TimedOut);
+            EXPECT_EQ(rig.statuses.back(), texts::kNoCard);
+            EXPECT_GT(rig.port.written.size(), 2u);
+        } else {
+            EXPECT_EQ(capture.outcome, Outcome::Done);
+            EXPECT_EQ(capture.text, QStringLiteral("0102030405"));
+            EXPECT_EQ(rig.port.written.size(), 2u);
+        }
+    }
+}

@@ -50,8 +50,8 @@ TEST(ReaderCapture, DemoCardFollowsEveryArming)
     EXPECT_EQ(CardRecordToText(cards.records[12], Unique), QStringLiteral("9000000001"));
 }
 
-// The number is shown with its own length, whatever the card type: length 0 empties
-// the field, 7 gives 14 digits; above 7 the reply cannot be a number.
+// The number is shown with its own length, whatever the card type: 7 gives 14
+// digits; length 0 is no card; above 7 the reply cannot be a number.
 TEST(ReaderCapture, LengthByteDecidesTheDigits)
 {
     struct Case {
@@ -63,7 +63,7 @@ TEST(ReaderCapture, LengthByteDecidesTheDigits)
     const Case cases[] = {
         {{1, 1, 2, 3, 4, 5, 6, 7, 7}, Outcome::Done, "01020304050607", texts::kCardCaptured},
         {{1, 0xDE, 0xAD, 0xBE, 0xEF, 0, 0, 0, 4}, Outcome::Done, "DEADBEEF", texts::kCardCaptured},
-        {{0xFF, 9, 9, 9, 9, 9, 9, 9, 0}, Outcome::Done, "", texts::kCardCaptured},
+        {{0xFF, 9, 9, 9, 9, 9, 9, 9, 0}, Outcome::TimedOut, "", texts::kNoCard},
         {{1, 1, 2, 3, 4, 5, 6, 7, 8}, Outcome::BadReply, "", texts::kBadCardText},
         {{1, 1, 2, 3, 4, 5, 6, 7, 0xFF}, Outcome::BadReply, "", texts::kBadCardText},
     };
@@ -77,6 +77,60 @@ TEST(ReaderCapture, LengthByteDecidesTheDigits)
         EXPECT_EQ(rig.lastStatus(), c.status);
     }
 }
+
+namespace {
+
+// A line that adds bytes of its own, or an arming answer that comes in among the
+// query replies. The capture may miss the card, never invent one.
+struct ReaderLine {
+    const char *name;
+    Fault fault;
+    bool cardHeld;
+    bool cardRead;   // else "Nie odczytano karty !" and no text
+};
+
+const ReaderLine kReaderLines[] = {
+    {"stray_byte_after_each_reply", {Fault::Trail, 0, -1, 1}, true, false},
+    {"local_echo", {Fault::Echo, 0, -1, 0}, true, false},
+    {"arming_answer_130ms_late", {Fault::Delay, 0, 1, 130}, true, true},
+    {"arming_answer_170ms_late", {Fault::Delay, 0, 1, 170}, true, true},
+    {"arming_answer_220ms_late", {Fault::Delay, 0, 1, 220}, true, true},
+};
+
+class ReaderCaptureLine : public testing::TestWithParam<ReaderLine> {};
+
+[[maybe_unused]] void PrintTo(const ReaderLine &l, std::ostream *os) { *os << l.name; }
+
+} // namespace
+
+TEST_P(ReaderCaptureLine, CardHeldOrNoneNeverAnInventedOne)
+{
+    const ReaderLine &l = GetParam();
+    test::SimRig rig;
+    rig.sim.addFault(l.fault);
+    if (l.cardHeld)
+        rig.sim.presentCardOnArming({0x04, 0xA1, 0xB2, 0xC3, 0xD5}, 300);
+    const ReaderCapture capture = ReadCardFromReader(rig.env());
+    if (l.cardRead) {
+        EXPECT_EQ(capture.outcome, Outcome::Done);
+        EXPECT_EQ(capture.text, QStringLiteral("04A1B2C3D5"));
+        EXPECT_EQ(rig.lastStatus(), texts::kCardCaptured);
+    } else {
+        EXPECT_EQ(capture.outcome, Outcome::TimedOut);
+        EXPECT_TRUE(capture.text.isEmpty());
+        EXPECT_EQ(rig.lastStatus(), texts::kNoCard);
+        EXPECT_FALSE(rig.statuses.contains(texts::kCardCaptured));
+    }
+    // The frames are those of a clean line.
+    const auto sent = rig.sent();
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(sent[0], link::buildFrame(1, link::commands::Arming, 0, Bytes{0}));
+    for (std::size_t i = 1; i < sent.size(); ++i)
+        EXPECT_EQ(sent[i], link::buildFrame(1, link::commands::ReaderQuery, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, ReaderCaptureLine, testing::ValuesIn(kReaderLines),
+                         [](const testing::TestParamInfo<ReaderLine> &info) { return std::string(info.param.name); });
 
 // No answer to the arming frame: the queries still follow and the card is read.
 TEST(ReaderCapture, UnansweredArmingGoesOn)

@@ -19,6 +19,9 @@ public:
     struct Reply {
         std::vector<std::uint8_t> bytes;
         int visibleAfterQueries = 0;
+        // Bytes the line adds after the reply, seen from this status query on (-1: none).
+        std::vector<std::uint8_t> trailing = {};
+        int trailingAfterQueries = -1;
     };
     std::function<Reply(const std::vector<std::uint8_t> &frame, int frameIndex)> respond;
 
@@ -36,15 +39,21 @@ public:
         ++purges;
         input_.clear();
         pending_.clear();
+        trailing_.clear();
     }
     void write(std::span<const std::uint8_t> bytes) override
     {
         written.emplace_back(bytes.begin(), bytes.end());
         queries = 0;
         pending_.clear();
+        trailing_.clear();
         if (!respond)
             return;
         Reply r = respond(written.back(), int(written.size()) - 1);
+        if (r.trailingAfterQueries >= 0) {
+            trailing_ = std::move(r.trailing);
+            trailingDueAt_ = r.trailingAfterQueries;
+        }
         if (r.visibleAfterQueries < 0)
             return;
         pending_ = std::move(r.bytes);
@@ -58,6 +67,10 @@ public:
             return -1;
         if (!pending_.empty() && queries >= dueAt_)
             flushPending();
+        if (!trailing_.empty() && queries >= trailingDueAt_) {
+            input_.insert(input_.end(), trailing_.begin(), trailing_.end());
+            trailing_.clear();
+        }
         ++queries;
         ++totalQueries;
         return int(input_.size());
@@ -81,6 +94,8 @@ private:
     std::deque<std::uint8_t> input_;
     std::vector<std::uint8_t> pending_;
     int dueAt_ = 0;
+    std::vector<std::uint8_t> trailing_;
+    int trailingDueAt_ = 0;
 };
 
 // Time that moves only when slept through.
