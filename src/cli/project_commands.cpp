@@ -46,13 +46,16 @@ std::optional<project::ProjectValues> loadChecked(const Arguments &args, Console
     return values;
 }
 
-// Reads everything back and lists every field that differs.
-int verifyAgainst(Session &session, const project::ProjectValues &values, const Arguments &args, Console &console)
+// Reads everything back and lists every field that differs: after a write, by the
+// bytes written; otherwise by the file's fields.
+int verifyAgainst(Session &session, const project::ProjectValues &values, const Arguments &args, Console &console,
+                  const std::optional<ControllerTables> &written = std::nullopt)
 {
     ControllerState state;
     if (const auto o = readController(session, args.cardType, state); o != ops::Outcome::Done)
         return session.fail(o);
-    const auto differences = compareWithController(values, state, args.cardType);
+    const auto differences = written ? compareWithWritten(*written, state.tables, args.cardType)
+                                     : compareWithController(values, state, args.cardType);
     if (differences.empty()) {
         console.status(QStringLiteral("Sterownik zgodny z plikiem projektu ..."));
         return kExitOk;
@@ -98,7 +101,8 @@ int runWrite(const Arguments &args, Console &console)
         return kExitPortFailed;
     if (const auto o = writeController(session, *values, args.cardType); o != ops::Outcome::Done)
         return session.fail(o);
-    return args.verify ? verifyAgainst(session, *values, args, console) : kExitOk;
+    return args.verify ? verifyAgainst(session, *values, args, console, tablesToWrite(*values, args.cardType))
+                       : kExitOk;
 }
 
 int runVerify(const Arguments &args, Console &console)
