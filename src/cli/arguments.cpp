@@ -251,6 +251,30 @@ ParsedArguments parseArguments(const QStringList &args)
     return {a, {}};
 }
 
+DecodedArguments decodeArguments(const QList<QByteArray> &raw)
+{
+    DecodedArguments decoded;
+    for (const QByteArray &bytes : raw) {
+        const QString text = QString::fromLocal8Bit(bytes);
+        if (text.toLocal8Bit() == bytes) {
+            decoded.args << text;
+            continue;
+        }
+        QString shown;
+        for (const char c : bytes) {
+            const auto b = static_cast<unsigned char>(c);
+            shown += b >= 0x20 && b < 0x7F ? QString(QChar(b))
+                                           : QStringLiteral("\\x") + QString::number(b, 16).toUpper().rightJustified(2, u'0');
+        }
+        // Qt reads a command line on POSIX systems as UTF-8, whatever the locale says.
+        decoded.error = QStringLiteral("argument '%1' nie jest tekstem UTF-8 (kodowanie systemu); program użyłby "
+                                       "innej nazwy niż podana")
+                            .arg(shown);
+        return decoded;
+    }
+    return decoded;
+}
+
 QString helpText()
 {
     return QStringLiteral(
