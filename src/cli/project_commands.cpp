@@ -1,3 +1,4 @@
+#include <QFileInfo>
 #include <optional>
 
 #include "cli/commands.h"
@@ -67,10 +68,29 @@ int verifyAgainst(Session &session, const project::ProjectValues &values, const 
     return kExitMismatch;
 }
 
+// read adds its sections to the file it is given, keeping every other line: a file
+// that is there and is no project (notes, a script) would be spliced into, so only
+// a project, an empty file or a new name is taken, by the rule a load judges by.
+bool mayReadInto(const QString &path, Console &console)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || (info.isFile() && info.size() == 0))
+        return true;
+    QString why;
+    if (project::loadProject(path, &why))
+        return true;
+    console.error(QStringLiteral("plik '%1' nie zostanie zmieniony: %2; read zapisuje tylko do pliku projektu, "
+                                 "pustego lub nowego")
+                      .arg(path, why));
+    return false;
+}
+
 } // namespace
 
 int runRead(const Arguments &args, Console &console)
 {
+    if (!mayReadInto(args.file, console))
+        return kExitBadProject;
     Session session(console, args);
     if (!session.open(args.port))
         return kExitPortFailed;
