@@ -123,8 +123,8 @@ def cli_block(rows, asan_rows):
         if asan_rows is None:
             return ok
         return ok and any(n == name and o for n, _, o in asan_rows.get(family, []))
-    lines = [CLI_BEGIN, "", "Misbehaving peers: `vorna-cli read` of a sample site over a simulated line "
-             "(`tests/cli/peers_test.cpp`).", "",
+    lines = [CLI_BEGIN, "", "Misbehaving peers: `vorna-cli read` of a sample site, or `write --verify` onto a "
+             "factory-erased controller, over a simulated line (`tests/cli/peers_test.cpp`).", "",
              "| peer | what it does | required outcome | result |", "|---|---|---|---|"]
     for name, a, ok in rows["Peers"]:
         lines.append(f"| {name} | {a.get('what', '')} | {a.get('expect', '')} | "

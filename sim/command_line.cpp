@@ -177,17 +177,18 @@ std::string usageText()
 
 Simulates the locker controller behind a pseudo-terminal. The first line printed
 is the terminal's path (or the --link path): open it as the serial port. Runs
-until interrupted (Ctrl+C or SIGTERM).
+until interrupted (Ctrl+C, SIGTERM or SIGHUP).
 
 Options:
   --address N       device address to answer, 1 to 255 (default 1, or the
                     address kept in the --memory file)
-  --link PATH       symlink PATH to the terminal; replaced if present, removed
-                    at exit
+  --link PATH       symlink PATH to the terminal, removed at exit; a symlink
+                    there is replaced, anything else refused
   --memory FILE     load block memory from FILE (512 bytes) if it exists, save
                     it there after every block write; FILE must be a regular
                     file of exactly 512 bytes or not exist yet
-  --log             every frame received and reply sent, in hex, on stderr
+  --log             every frame received and reply sent, in hex, on stderr;
+                    a line stderr cannot take at once is dropped
   --pace            19200-baud timing: 0.521 ms per byte in both directions
   --card HEX[@MS]   hold card HEX (1 to 7 bytes, e.g. 0A1B2C3D4E) to the reader
                     MS ms after start (default 3000)

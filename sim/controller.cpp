@@ -133,7 +133,7 @@ Response Controller::handle(const Frame &frame, Clock::time_point now)
         response.note = "not heard (fault)";
         return response;
     }
-    if (!execute(frame, response, now))
+    if (!execute(frame, response, now, !active(Fault::Forget)))
         return response;
     if (device == kBroadcast) {
         response.reply.clear();
@@ -144,7 +144,8 @@ Response Controller::handle(const Frame &frame, Clock::time_point now)
     return response;
 }
 
-bool Controller::execute(const Frame &frame, Response &response, Clock::time_point now)
+// `store` false: a write is answered but changes nothing.
+bool Controller::execute(const Frame &frame, Response &response, Clock::time_point now, bool store)
 {
     const std::uint8_t code = frame.code();
     std::vector<std::uint8_t> *memory = nullptr;
@@ -173,7 +174,9 @@ bool Controller::execute(const Frame &frame, Response &response, Clock::time_poi
 
     std::vector<std::uint8_t> &reply = response.reply;
     reply.assign(frame.bytes.begin(), frame.bytes.begin() + kHeaderSize);
-    if (write) {
+    if (write && !store) {
+        response.note = "write not stored (fault)";
+    } else if (write) {
         const auto data = frame.data();
         std::copy(data.begin(), data.end(), memory->begin() + std::ptrdiff_t(address));
         if (memory == &live_) {
@@ -181,8 +184,12 @@ bool Controller::execute(const Frame &frame, Response &response, Clock::time_poi
                 setReaderArea(onArming_->first, now + std::chrono::milliseconds(onArming_->second));
             for (std::size_t i = 0; i < count; ++i) {
                 const std::uint64_t at = address + i;
-                if (at >= memory::kLiveLockerOpen)
-                    openings_.emplace_back(int(at - memory::kLiveLockerOpen) + 1, data[i]);
+                if (at < memory::kLiveLockerOpen)
+                    continue;
+                openings_.emplace_back(int(at - memory::kLiveLockerOpen) + 1, data[i]);
+                ++openingCount_;
+                if (openings_.size() > kKeptOpenings)
+                    openings_.pop_front();
             }
         } else {
             response.blockWritten = true;
@@ -237,6 +244,7 @@ void Controller::applyFaults(int index, Response &response)
             reply.insert(reply.end(), std::size_t(std::max(0, f.value)), std::uint8_t(0));
             break;
         case Fault::Vanish:
+        case Fault::Forget:
         case Fault::Echo:
         case Fault::Noise:
             break;

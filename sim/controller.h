@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <chrono>
+#include <deque>
 #include <optional>
 #include <cstdint>
 #include <random>
@@ -59,13 +60,19 @@ public:
     void addFault(const Fault &fault) { faults_.push_back(fault); }
     void clearFaults() { faults_.clear(); }
 
-    // (locker 1 to 20, time byte) for every locker opening byte written.
-    const std::vector<std::pair<int, std::uint8_t>> &openings() const { return openings_; }
+    // A simulator left running for days opens lockers without end: only the latest
+    // openings are kept, the others only counted.
+    static constexpr std::size_t kKeptOpenings = 1024;
+    // (locker 1 to 20, time byte) for each of the latest kKeptOpenings locker opening
+    // bytes written, oldest first.
+    std::vector<std::pair<int, std::uint8_t>> openings() const { return {openings_.begin(), openings_.end()}; }
+    // Every locker opening byte written since the start.
+    std::uint64_t openingCount() const { return openingCount_; }
     // Frames counted so far for the faults' frame numbers.
     int addressedFrames() const { return addressed_; }
 
 private:
-    bool execute(const Frame &frame, Response &response, Clock::time_point now);
+    bool execute(const Frame &frame, Response &response, Clock::time_point now, bool store);
     void applyFaults(int index, Response &response);
     void addLineFaults(const Frame &frame, Response &response);
 
@@ -73,7 +80,8 @@ private:
     std::vector<std::uint8_t> live_;
     std::vector<std::pair<Clock::time_point, ReaderArea>> cards_;
     std::vector<Fault> faults_;
-    std::vector<std::pair<int, std::uint8_t>> openings_;
+    std::deque<std::pair<int, std::uint8_t>> openings_;
+    std::uint64_t openingCount_ = 0;
     std::optional<std::pair<ReaderArea, int>> onArming_;
     std::vector<std::uint8_t> previousReply_;
     int addressed_ = 0;

@@ -8,7 +8,8 @@ namespace vorna::sim {
 
 // "01 02 00 01"
 std::string hexBytes(std::span<const std::uint8_t> bytes);
-// One line on stderr, stamped with the seconds since `since`.
+// One line on stderr, stamped with the seconds since `since`; dropped when stderr
+// cannot take it at once.
 void logLine(std::chrono::steady_clock::time_point since, const std::string &text);
 
 } // namespace vorna::sim

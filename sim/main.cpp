@@ -6,6 +6,7 @@
 
 #include "link/memory_map.h"
 #include "sim/command_line.h"
+#include "sim/link_path.h"
 #include "sim/memory_file.h"
 #include "sim/pty_simulator.h"
 #include "sim/sample_site.h"
@@ -15,13 +16,18 @@ using namespace vorna::sim;
 namespace {
 
 // Blocked at once, before anything can take time, and before the serving thread
-// exists: a stop request pends until the loop below takes it.
+// exists: a stop request pends until the loop below takes it. A hang-up (the
+// terminal it was started from closed) is a stop request like the others, so the
+// link goes with it. A log reader that went away must not end it either: SIGPIPE is
+// ignored and the log line dropped.
 sigset_t blockStopSignals()
 {
+    std::signal(SIGPIPE, SIG_IGN);
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     return stopSignals;
 }
@@ -47,6 +53,12 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    if (const std::string &link = line.options.linkPath; !link.empty()) {
+        if (const std::string problem = linkPathProblem(link); !problem.empty()) {
+            std::fprintf(stderr, "vorna-sim: --link %s: %s\n", link.c_str(), problem.c_str());
+            return 2;
+        }
+    }
     // Never read from, nor later overwritten: anything but a kept memory or a new path.
     if (const std::string &memory = line.options.memoryFile; !memory.empty()) {
         if (const std::string problem = blockFileProblem(memory); !problem.empty()) {

@@ -1,10 +1,13 @@
 #include "sim/memory_file.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "link/memory_map.h"
 
@@ -38,14 +41,33 @@ std::optional<std::vector<std::uint8_t>> loadBlockFile(const std::string &path)
 
 bool saveBlockFile(const std::string &path, std::span<const std::uint8_t> block)
 {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char *>(block.data()), std::streamsize(block.size()));
-        if (!out.flush())
+    // A name of our own beside the file, made with O_EXCL: a file or a symlink that
+    // happens to carry it is never written through or renamed over the memory.
+    static std::atomic<unsigned> serial{0};
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
             return false;
     }
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < block.size();) {
+        const ssize_t n = ::write(fd, block.data() + done, block.size() - done);
+        if (n > 0)
+            done += std::size_t(n);
+        else
+            ok = n < 0 && errno == EINTR;
+    }
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok)
+        ::unlink(temporary.c_str());
+    return ok;
 }
 
 } // namespace vorna::sim

@@ -14,7 +14,8 @@ namespace vorna::sim {
 // path without opening it, so a FIFO or a device never blocks or streams.
 std::string blockFileProblem(const std::string &path);
 std::optional<std::vector<std::uint8_t>> loadBlockFile(const std::string &path);
-// Writes beside the file and renames, so a reader never sees half a memory.
+// Writes a new file of its own beside the file, on disk, and renames it over, so a
+// reader never sees half a memory. On false the file is as it was.
 bool saveBlockFile(const std::string &path, std::span<const std::uint8_t> block);
 
 } // namespace vorna::sim

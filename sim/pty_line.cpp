@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
@@ -12,6 +11,7 @@
 #include <unistd.h>
 
 #include "sim/hex_log.h"
+#include "sim/link_path.h"
 #include "sim/memory_file.h"
 #include "sim/sim_state.h"
 
@@ -69,8 +69,7 @@ bool PtyLine::open()
     }
     const std::string &link = state_.options.linkPath;
     if (ok && !link.empty()) {
-        ::unlink(link.c_str());
-        ok = ::symlink(slavePath_.c_str(), link.c_str()) == 0;
+        ok = placeLink(link, slavePath_);
         linked_ = ok;
     }
     if (!ok) {
@@ -107,12 +106,7 @@ void PtyLine::removeLink()
     if (!linked_)
         return;
     linked_ = false;
-    // Only our own link: another simulator may have taken the name since.
-    const std::string &link = state_.options.linkPath;
-    std::array<char, PATH_MAX> target{};
-    const ssize_t n = ::readlink(link.c_str(), target.data(), target.size() - 1);
-    if (n >= 0 && slavePath_ == std::string(target.data(), std::size_t(n)))
-        ::unlink(link.c_str());
+    sim::removeLink(state_.options.linkPath, slavePath_);
 }
 
 void PtyLine::log(const std::string &text) const

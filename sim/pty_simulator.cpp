@@ -120,6 +120,12 @@ std::vector<std::pair<int, std::uint8_t>> PtySimulator::openings() const
     return state_->controller.openings();
 }
 
+std::uint64_t PtySimulator::openingCount() const
+{
+    std::lock_guard lock(state_->mutex);
+    return state_->controller.openingCount();
+}
+
 int PtySimulator::waitForFrames(int n, int timeoutMs) const
 {
     std::unique_lock lock(state_->mutex);

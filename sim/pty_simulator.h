@@ -65,8 +65,11 @@ public:
     // Every complete frame received, in order, whoever it was for.
     std::vector<LoggedFrame> frames() const;
     void clearLog();
-    // (locker 1 to 20, time byte) of every opening written.
+    // (locker 1 to 20, time byte) of the openings written, the latest
+    // Controller::kKeptOpenings of them, oldest first.
     std::vector<std::pair<int, std::uint8_t>> openings() const;
+    // Every opening written since the start.
+    std::uint64_t openingCount() const;
     // Blocks until at least n frames were received or timeoutMs passed; returns the count.
     int waitForFrames(int n, int timeoutMs) const;
 

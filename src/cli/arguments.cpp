@@ -251,6 +251,30 @@ ParsedArguments parseArguments(const QStringList &args)
     return {a, {}};
 }
 
+DecodedArguments decodeArguments(const QList<QByteArray> &raw)
+{
+    DecodedArguments decoded;
+    for (const QByteArray &bytes : raw) {
+        const QString text = QString::fromLocal8Bit(bytes);
+        if (text.toLocal8Bit() == bytes) {
+            decoded.args << text;
+            continue;
+        }
+        QString shown;
+        for (const char c : bytes) {
+            const auto b = static_cast<unsigned char>(c);
+            shown += b >= 0x20 && b < 0x7F ? QString(QChar(b))
+                                           : QStringLiteral("\\x") + QString::number(b, 16).toUpper().rightJustified(2, u'0');
+        }
+        // Qt reads a command line on POSIX systems as UTF-8, whatever the locale says.
+        decoded.error = QStringLiteral("argument '%1' nie jest tekstem UTF-8 (kodowanie systemu); program użyłby "
+                                       "innej nazwy niż podana")
+                            .arg(shown);
+        return decoded;
+    }
+    return decoded;
+}
+
 QString helpText()
 {
     return QStringLiteral(
@@ -264,6 +288,7 @@ QString helpText()
         "                         / writes everything from a project file to the controller\n"
         "  verify PLIK.vrp        odczytuje wszystko i porównuje z plikiem, pole po polu\n"
         "                         / reads everything back and compares it with the file\n"
+        "                         bajt LED 10+ to cyfra 0, jak w oknie / LED bytes of 10+ read as 0\n"
         "  open-locker N          otwiera szafkę N (1-20) / opens locker N\n"
         "  set-address NOWY       wysyła nowy adres urządzenia (0-255) na adres 0\n"
         "                         / sends a new device address to bus address 0\n"
@@ -275,8 +300,8 @@ QString helpText()
         "  --address N            adres urządzenia 1-255 (domyślnie 1); scan i set-address\n"
         "                         go nie używają / device address; unused by scan and set-address\n"
         "  --card-type TYP        unique (domyślny), mifare4b, mifare7b: read, write, verify\n"
-        "  --verify               write: po zapisie odczytuje wszystko i porównuje\n"
-        "                         / read back and compare after the write\n"
+        "  --verify               write: po zapisie odczytuje wszystko i porównuje bajt po\n"
+        "                         bajcie z zapisanymi / read back, compare with the bytes written\n"
         "  --allow-defaults       write, verify: klucze brakujące w pliku mają wartości domyślne\n"
         "                         / keys the file lacks take their defaults\n"
         "  --time T               open-locker: czas otwarcia w 0,1 s, 0-255 (domyślnie 100)\n"

@@ -1,4 +1,6 @@
 #pragma once
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -37,6 +39,17 @@ struct ParsedArguments {
 
 // `args` without the program's own name.
 ParsedArguments parseArguments(const QStringList &args);
+
+struct DecodedArguments {
+    QStringList args;
+    QString error;   // the first argument that does not decode, named, when not empty
+};
+
+// The arguments as a POSIX system passes them, bytes, decoded as Qt decodes a command
+// line. A byte sequence that is no text there (a file name in another encoding) would
+// come back as other bytes, so the program would open another file than the one
+// named: such an argument is refused, shown with its odd bytes as \xHH.
+DecodedArguments decodeArguments(const QList<QByteArray> &raw);
 
 QString commandName(Command command);
 QString helpText();

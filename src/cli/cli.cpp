@@ -52,17 +52,34 @@ int runCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     return kExitFailed;
 }
 
+// Output is part of the result: a script must not take a lost line for success.
+int finish(int code, QTextStream &out, QTextStream &err)
+{
+    out.flush();
+    err.flush();
+    if (out.status() != QTextStream::Ok || err.status() != QTextStream::Ok)
+        return kExitFailed;
+    return code;
+}
+
 } // namespace
 
 int runCli(QStringList args, QTextStream &out, QTextStream &err)
 {
     const int code = runCommand(args, out, err);
-    out.flush();
-    err.flush();
-    // Output is part of the result: a script must not take a lost line for success.
-    if (out.status() != QTextStream::Ok || err.status() != QTextStream::Ok)
-        return kExitFailed;
-    return code;
+    return finish(code, out, err);
+}
+
+int runCliOnBytes(const QList<QByteArray> &rawArgs, QTextStream &out, QTextStream &err)
+{
+    const DecodedArguments decoded = decodeArguments(rawArgs);
+    if (decoded.error.isEmpty())
+        return runCli(decoded.args, out, err);
+    {
+        Console console(out, err, false);
+        console.error(decoded.error + QStringLiteral("; zobacz vorna-cli --help"));
+    }
+    return finish(kExitUsage, out, err);
 }
 
 } // namespace vorna::cli

@@ -1,4 +1,6 @@
 #pragma once
+#include <QByteArray>
+#include <QList>
 #include <QStringList>
 #include <QTextStream>
 
@@ -9,5 +11,9 @@ namespace vorna::cli {
 // drawn only when `err` writes to a terminal. Needs a QCoreApplication; returns the
 // exit code (exit_codes.h); a write to either stream that failed makes it 1.
 int runCli(QStringList args, QTextStream &out, QTextStream &err);
+
+// The same with the arguments as bytes, as a POSIX system passes them: one that does
+// not decode to text (decodeArguments) is refused with exit 2 before anything runs.
+int runCliOnBytes(const QList<QByteArray> &rawArgs, QTextStream &out, QTextStream &err);
 
 } // namespace vorna::cli

@@ -1,10 +1,12 @@
 #include "cli/controller_transfer.h"
 
+#include <algorithm>
+
 #include "cli/card_records.h"
 #include "cli/project_fields.h"
-#include "ops/guardians.h"
-#include "ops/locker_numbers.h"
+#include "link/integer_field.h"
 #include "ops/opening_times.h"
+#include "ops/texts.h"
 
 namespace vorna::cli {
 
@@ -14,17 +16,43 @@ const QString kCardsLabel = QStringLiteral("Karty");
 const QString kLockersLabel = QStringLiteral("Numery szafek");
 const QString kGuardiansLabel = QStringLiteral("Karty opiekuna");
 
+// The window's LED read with its frames, texts and time-out, keeping the digit bytes
+// that its fields show only as text (a byte of 10 or more as 0).
+ops::Outcome readLockerDigits(const ops::Env &env, std::array<ops::LockerDigits, ops::kLockers> &digits)
+{
+    using link::commands::ReadLockerNums;
+    std::array<ops::LockerDigits, ops::kLockers> read{};
+    const ops::Outcome outcome =
+        ops::transfer(env, {ReadLockerNums, ops::texts::kReadingLockerNumbers, ops::texts::kTransferTimeout,
+                            ops::texts::kLockerNumbersRead, {}, [&](int p) {
+                                const auto bytes = env.x.replyData(ReadLockerNums.count);
+                                std::copy_n(bytes.begin(), read[std::size_t(p)].size(), read[std::size_t(p)].begin());
+                            }});
+    if (outcome == ops::Outcome::Done)
+        digits = read;
+    return outcome;
+}
+
+QString lockerText(const ops::LockerDigits &digits)
+{
+    QString text;
+    for (std::uint8_t d : digits)
+        text += QChar(u'0' + (d < 10 ? d : 0));
+    return text;
+}
+
 } // namespace
 
 ops::Outcome readController(Session &session, int cardType, ControllerState &state)
 {
     using ops::Outcome;
+    ControllerState read;
     const auto cards = ops::readCardList(session.env(kCardsLabel, ops::kCardSlots));
     if (cards.outcome != Outcome::Done)
         return cards.outcome;
-    const auto lockers = ops::readLockerNumbers(session.env(kLockersLabel, ops::kLockers));
-    if (lockers.outcome != Outcome::Done)
-        return lockers.outcome;
+    if (const auto o = readLockerDigits(session.env(kLockersLabel, ops::kLockers), read.tables.lockers);
+        o != Outcome::Done)
+        return o;
     const auto times = ops::readOpeningTimes(session.env());
     if (times.outcome != Outcome::Done)
         return times.outcome;
@@ -32,15 +60,17 @@ ops::Outcome readController(Session &session, int cardType, ControllerState &sta
     if (guardians.outcome != Outcome::Done)
         return guardians.outcome;
 
-    ControllerState read;
-    read.records = cards.records;
+    read.tables.records = cards.records;
     for (int s = 0; s < ops::kCardSlots; ++s)
         read.values.edits[std::size_t(kFirstCardEdit + s)] = ops::CardRecordToText(cards.records[std::size_t(s)], cardType);
     for (int p = 0; p < ops::kLockers; ++p)
-        read.values.edits[std::size_t(kFirstLockerEdit + p)] = lockers.texts[std::size_t(p)];
-    for (std::size_t t = 0; t < times.texts.size(); ++t)
+        read.values.edits[std::size_t(kFirstLockerEdit + p)] = lockerText(read.tables.lockers[std::size_t(p)]);
+    for (std::size_t t = 0; t < times.texts.size(); ++t) {
         read.values.edits[std::size_t(kFirstTimeEdit) + t] = times.texts[t];
+        read.tables.times[t] = link::byteField(times.texts[t]).value_or(0);   // the reply byte in decimal
+    }
     read.values.ticks = guardians.grid;
+    read.tables.masks = ops::masksFromGrid(guardians.grid);
     state = read;
     return Outcome::Done;
 }
@@ -49,23 +79,43 @@ QStringList cardsTheFileLoses(const ControllerState &state, int cardType)
 {
     QStringList problems;
     for (int s = 0; s < ops::kCardSlots; ++s) {
-        const QString why = cardTextLoss(state.records[std::size_t(s)], cardType);
+        const QString why = cardTextLoss(state.tables.records[std::size_t(s)], cardType);
         if (!why.isEmpty())
             problems << QStringLiteral("%1 (karta %2): %3").arg(editKey(kFirstCardEdit + s), QString::number(s), why);
     }
     return problems;
 }
 
-ops::Outcome writeController(Session &session, const project::ProjectValues &values, int cardType)
+std::optional<ControllerTables> tablesToWrite(const project::ProjectValues &values, int cardType)
 {
-    using ops::Outcome;
-    std::array<ops::CardRecord, ops::kCardSlots> cards{};
+    ControllerTables tables;
     for (int s = 0; s < ops::kCardSlots; ++s) {
         const auto record = cardFileRecord(values.edits[std::size_t(kFirstCardEdit + s)], cardType);
         if (!record)
-            return Outcome::InvalidInput;
-        cards[std::size_t(s)] = *record;
+            return std::nullopt;
+        tables.records[std::size_t(s)] = *record;
     }
+    for (int p = 0; p < ops::kLockers; ++p)
+        if (!ops::LockerTextToDigits(values.edits[std::size_t(kFirstLockerEdit + p)], tables.lockers[std::size_t(p)]))
+            return std::nullopt;
+    for (std::size_t t = 0; t < tables.times.size(); ++t) {
+        const auto time = link::byteField(values.edits[std::size_t(kFirstTimeEdit) + t]);
+        if (!time)
+            return std::nullopt;
+        tables.times[t] = *time;
+    }
+    tables.masks = ops::masksFromGrid(values.ticks);
+    return tables;
+}
+
+ops::Outcome writeController(Session &session, const project::ProjectValues &values, int cardType)
+{
+    using ops::Outcome;
+    const auto tables = tablesToWrite(values, cardType);
+    if (!tables)
+        return Outcome::InvalidInput;
+    // The LED numbers and times go as the window's fields, which its write converts
+    // by the same rules as tablesToWrite.
     ops::LockerTexts lockers;
     for (int p = 0; p < ops::kLockers; ++p)
         lockers[std::size_t(p)] = values.edits[std::size_t(kFirstLockerEdit + p)];
@@ -73,7 +123,8 @@ ops::Outcome writeController(Session &session, const project::ProjectValues &val
     for (std::size_t t = 0; t < times.size(); ++t)
         times[t] = values.edits[std::size_t(kFirstTimeEdit) + t];
 
-    if (const auto o = ops::writeCardRecords(session.env(kCardsLabel, ops::kCardSlots), cards); o != Outcome::Done)
+    if (const auto o = ops::writeCardRecords(session.env(kCardsLabel, ops::kCardSlots), tables->records);
+        o != Outcome::Done)
         return o;
     if (const auto o = ops::writeLockerNumbers(session.env(kLockersLabel, ops::kLockers), lockers).outcome;
         o != Outcome::Done)

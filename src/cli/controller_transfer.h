@@ -1,20 +1,36 @@
 #pragma once
 #include <QStringList>
 #include <array>
+#include <cstdint>
+#include <optional>
 
 #include "cli/session.h"
 #include "ops/card_list.h"
+#include "ops/guardians.h"
+#include "ops/locker_numbers.h"
 #include "project/project_file.h"
 
 namespace vorna::cli {
+
+// The controller's tables as bytes on the line: what a write sends, or what a read
+// got back. Guardian masks without bits 20-23, which no locker has and no read keeps.
+struct ControllerTables {
+    std::array<ops::CardRecord, ops::kCardSlots> records{};
+    std::array<ops::LockerDigits, ops::kLockers> lockers{};   // as read: a byte of 10 or more stays
+    std::array<std::uint8_t, 3> times{};                       // Edit54, Edit55, Edit56
+    ops::GuardianMasks masks{};
+
+    bool operator==(const ControllerTables &) const = default;
+};
 
 // What the controller holds, read as the window's read buttons would read it.
 struct ControllerState {
     // Edit2..Edit56 and CheckBox1..CheckBox140 as the window holds them after the
     // reads: card texts by the selected card type.
     project::ProjectValues values;
-    // The card records themselves: a text shows a record only by the card type.
-    std::array<ops::CardRecord, ops::kCardSlots> records{};
+    // The bytes themselves: a text shows a record only by the card type, and an LED
+    // digit of 10 or more only as 0.
+    ControllerTables tables;
 };
 
 // Cards, LED numbers, opening times, guardian grid, in that order. Stops at the first
@@ -24,6 +40,10 @@ ops::Outcome readController(Session &session, int cardType, ControllerState &sta
 // Every card slot whose record the file's text could not carry back unchanged, as
 // "KEY: why", in slot order.
 QStringList cardsTheFileLoses(const ControllerState &state, int cardType);
+
+// The bytes a write of these fields sends, card texts as cardFileRecord converts
+// them; nullopt when a field cannot be sent (checkProject names it).
+std::optional<ControllerTables> tablesToWrite(const project::ProjectValues &values, int cardType);
 
 // Cards, LED numbers, opening times, guardian grid, in that order, by the window's
 // write operations; card texts as cardFileRecord converts them. The caller has

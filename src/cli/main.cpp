@@ -16,5 +16,13 @@ int main(int argc, char **argv)
     errFile.open(2, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
     QTextStream out(closedAtStart[1] ? static_cast<QIODevice *>(&closedOut) : &outFile);
     QTextStream err(closedAtStart[2] ? static_cast<QIODevice *>(&closedErr) : &errFile);
+#ifdef Q_OS_WIN
+    // The system hands the arguments over as UTF-16: nothing to decode.
     return vorna::cli::runCli(QCoreApplication::arguments().mid(1), out, err);
+#else
+    QList<QByteArray> raw;
+    for (int i = 1; i < argc; ++i)
+        raw << QByteArray(argv[i]);
+    return vorna::cli::runCliOnBytes(raw, out, err);
+#endif
 }

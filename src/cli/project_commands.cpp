@@ -1,3 +1,4 @@
+#include <QFileInfo>
 #include <optional>
 
 #include "cli/commands.h"
@@ -46,13 +47,16 @@ std::optional<project::ProjectValues> loadChecked(const Arguments &args, Console
     return values;
 }
 
-// Reads everything back and lists every field that differs.
-int verifyAgainst(Session &session, const project::ProjectValues &values, const Arguments &args, Console &console)
+// Reads everything back and lists every field that differs: after a write, by the
+// bytes written; otherwise by the file's fields.
+int verifyAgainst(Session &session, const project::ProjectValues &values, const Arguments &args, Console &console,
+                  const std::optional<ControllerTables> &written = std::nullopt)
 {
     ControllerState state;
     if (const auto o = readController(session, args.cardType, state); o != ops::Outcome::Done)
         return session.fail(o);
-    const auto differences = compareWithController(values, state, args.cardType);
+    const auto differences = written ? compareWithWritten(*written, state.tables, args.cardType)
+                                     : compareWithController(values, state, args.cardType);
     if (differences.empty()) {
         console.status(QStringLiteral("Sterownik zgodny z plikiem projektu ..."));
         return kExitOk;
@@ -64,10 +68,29 @@ int verifyAgainst(Session &session, const project::ProjectValues &values, const 
     return kExitMismatch;
 }
 
+// read adds its sections to the file it is given, keeping every other line: a file
+// that is there and is no project (notes, a script) would be spliced into, so only
+// a project, an empty file or a new name is taken, by the rule a load judges by.
+bool mayReadInto(const QString &path, Console &console)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || (info.isFile() && info.size() == 0))
+        return true;
+    QString why;
+    if (project::loadProject(path, &why))
+        return true;
+    console.error(QStringLiteral("plik '%1' nie zostanie zmieniony: %2; read zapisuje tylko do pliku projektu, "
+                                 "pustego lub nowego")
+                      .arg(path, why));
+    return false;
+}
+
 } // namespace
 
 int runRead(const Arguments &args, Console &console)
 {
+    if (!mayReadInto(args.file, console))
+        return kExitBadProject;
     Session session(console, args);
     if (!session.open(args.port))
         return kExitPortFailed;
@@ -98,7 +121,8 @@ int runWrite(const Arguments &args, Console &console)
         return kExitPortFailed;
     if (const auto o = writeController(session, *values, args.cardType); o != ops::Outcome::Done)
         return session.fail(o);
-    return args.verify ? verifyAgainst(session, *values, args, console) : kExitOk;
+    return args.verify ? verifyAgainst(session, *values, args, console, tablesToWrite(*values, args.cardType))
+                       : kExitOk;
 }
 
 int runVerify(const Arguments &args, Console &console)

@@ -1,5 +1,7 @@
 #include "cli/verify.h"
 
+#include <algorithm>
+
 #include "cli/card_records.h"
 #include "cli/project_fields.h"
 #include "link/integer_field.h"
@@ -15,8 +17,39 @@ QString digitsText(const ops::LockerDigits &d)
 {
     QString text;
     for (std::uint8_t digit : d)
-        text += QChar(u'0' + digit);
+        text += QChar(u'0' + (digit < 10 ? digit : 0));
     return text;
+}
+
+// A byte the window shows as 0 is named as a byte: "000 (bajty FF FF FF)".
+QString digitBytesText(const ops::LockerDigits &d)
+{
+    if (std::all_of(d.begin(), d.end(), [](std::uint8_t digit) { return digit < 10; }))
+        return digitsText(d);
+    QStringList bytes;
+    for (std::uint8_t b : d)
+        bytes << QStringLiteral("%1").arg(b, 2, 16, QChar(u'0')).toUpper();
+    return digitsText(d) + QStringLiteral(" (bajty %1)").arg(bytes.join(u' '));
+}
+
+Difference cardDifference(int slot, const ops::CardRecord &expected, const ops::CardRecord &actual, int cardType)
+{
+    QString want = ops::CardRecordToText(expected, cardType);
+    QString have = ops::CardRecordToText(actual, cardType);
+    if (want == have) {
+        // Same text, other bytes: show the records, never two equal texts.
+        want += QStringLiteral(" (rekord %1)").arg(ops::bytesToHex(expected));
+        have += QStringLiteral(" (rekord %1)").arg(ops::bytesToHex(actual));
+    }
+    return {editKey(kFirstCardEdit + slot), want, have};
+}
+
+void compareTicks(const ops::GuardianGrid &expected, const ops::GuardianGrid &actual, std::vector<Difference> &out)
+{
+    for (std::size_t box = 1; box < expected.size(); ++box) {
+        if (expected[box] != actual[box])
+            out.push_back({tickKey(int(box)), tickText(expected[box]), tickText(actual[box])});
+    }
 }
 
 } // namespace
@@ -27,18 +60,12 @@ std::vector<Difference> compareWithController(const project::ProjectValues &file
     std::vector<Difference> differences;
     for (int s = 0; s < ops::kCardSlots; ++s) {
         const auto n = std::size_t(kFirstCardEdit + s);
-        const auto &actual = controller.records[std::size_t(s)];
+        const auto &actual = controller.tables.records[std::size_t(s)];
         const auto expected = cardFileRecord(file.edits[n], cardType);
         if (expected && sameCard(*expected, actual, cardType))
             continue;
-        QString want = expected ? ops::CardRecordToText(*expected, cardType) : file.edits[n];
-        QString have = ops::CardRecordToText(actual, cardType);
-        if (want == have && expected) {
-            // Same text, other bytes: show the records, never two equal texts.
-            want += QStringLiteral(" (rekord %1)").arg(ops::bytesToHex(*expected));
-            have += QStringLiteral(" (rekord %1)").arg(ops::bytesToHex(actual));
-        }
-        differences.push_back({editKey(int(n)), want, have});
+        differences.push_back(expected ? cardDifference(s, *expected, actual, cardType)
+                                       : Difference{editKey(int(n)), file.edits[n], ops::CardRecordToText(actual, cardType)});
     }
     for (int p = 0; p < ops::kLockers; ++p) {
         const auto n = std::size_t(kFirstLockerEdit + p);
@@ -59,10 +86,31 @@ std::vector<Difference> compareWithController(const project::ProjectValues &file
         differences.push_back({editKey(int(n)), expected ? QString::number(*expected) : file.edits[n],
                                controller.values.edits[n]});
     }
-    for (std::size_t box = 1; box < file.ticks.size(); ++box) {
-        if (file.ticks[box] != controller.values.ticks[box])
-            differences.push_back({tickKey(int(box)), tickText(file.ticks[box]), tickText(controller.values.ticks[box])});
+    compareTicks(file.ticks, controller.values.ticks, differences);
+    return differences;
+}
+
+std::vector<Difference> compareWithWritten(const ControllerTables &written, const ControllerTables &read, int cardType)
+{
+    std::vector<Difference> differences;
+    for (int s = 0; s < ops::kCardSlots; ++s) {
+        const auto &expected = written.records[std::size_t(s)];
+        const auto &actual = read.records[std::size_t(s)];
+        if (expected != actual)
+            differences.push_back(cardDifference(s, expected, actual, cardType));
     }
+    for (int p = 0; p < ops::kLockers; ++p) {
+        const auto &expected = written.lockers[std::size_t(p)];
+        const auto &actual = read.lockers[std::size_t(p)];
+        if (expected != actual)
+            differences.push_back({editKey(kFirstLockerEdit + p), digitBytesText(expected), digitBytesText(actual)});
+    }
+    for (int t = 0; t < kTimeEdits; ++t) {
+        const std::uint8_t expected = written.times[std::size_t(t)], actual = read.times[std::size_t(t)];
+        if (expected != actual)
+            differences.push_back({editKey(kFirstTimeEdit + t), QString::number(expected), QString::number(actual)});
+    }
+    compareTicks(ops::gridFromMasks(written.masks), ops::gridFromMasks(read.masks), differences);
     return differences;
 }
 

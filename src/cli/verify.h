@@ -15,12 +15,18 @@ struct Difference {
     bool operator==(const Difference &) const = default;
 };
 
-// Compares by what goes over the line, not by text: a card by its record (the file's
-// text converted as write converts it, cardFileRecord), an LED number by its three digits ("1000" is
-// 100), a time by its value ("0x10" is 16), a guardian tick as such. The file's
+// verify: compares by what goes over the line, not by text: a card by its record (the file's
+// text converted as write converts it, cardFileRecord), an LED number by its three digits as the
+// window shows them (a byte of 10 or more as 0; "1000" is 100), a time by its value ("0x10" is 16), a guardian tick as such. The file's
 // fields must have passed checkProject.
 std::vector<Difference> compareWithController(const project::ProjectValues &file, const ControllerState &controller,
                                               int cardType);
+
+// After a write: the bytes read back against the bytes written, table by table, so
+// that nothing the window's texts hide (an LED byte of 10 or more reads as "0") can
+// pass. The guardian masks are compared without bits 20-23, as read leaves them.
+std::vector<Difference> compareWithWritten(const ControllerTables &written, const ControllerTables &read,
+                                           int cardType);
 
 // "KARTY_SZAFEK/Szafka7: oczekiwano 0123456789, sterownik ma FFFFFFFFFF"
 QString describe(const Difference &difference);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <optional>
+
 #include "cli/exit_codes.h"
 #include "cli_rig.h"
 #include "support/printers.h"
@@ -79,5 +82,47 @@ TEST(CliInvalidProject, MissingKeysOnlyWithAllowDefaults)
                              .arg(path));
         EXPECT_EQ(rig.sim.waitForFrames(1, 200), 0);
         EXPECT_NE(rig.run({"--allow-defaults", command, path}).code, kExitBadProject);
+    }
+}
+
+// read keeps every line of the file it updates, so it takes only a project, an empty
+// file or a new name: a file that is there and holds none of the seven sections is
+// refused by the load's rule, before a frame, and left as it was.
+TEST(CliInvalidProject, ReadUpdatesOnlyAProject)
+{
+    const QByteArray notes = "Szafki na piętrze: klucz u portiera.\nZadzwonić do serwisu w marcu.\n";
+    const struct {
+        const char *name;
+        std::optional<QByteArray> content;   // none: no file there
+        int code;
+        const char *why;   // the reason named, when refused
+    } cases[] = {
+        {"notes", notes, kExitBadProject, "brak sekcji projektu / not a project file"},
+        {"ini_of_another_program", QByteArray("[General]\r\nport=COM2\r\n"), kExitBadProject,
+         "brak sekcji projektu / not a project file"},
+        {"empty", QByteArray(), kExitOk, nullptr},
+        {"missing", std::nullopt, kExitOk, nullptr},
+        {"part_of_a_project", QByteArray("; site\r\n[CZASY]\r\nSerwis=7\r\n"), kExitOk, nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        test::CliSim rig;
+        const QString path = c.content ? rig.writeFile("f.vrp", *c.content) : rig.file("f.vrp");
+        const test::CliResult r = rig.run({"read", path});
+        EXPECT_EQ(r.code, c.code) << r.err.toStdString();
+        QFile f(path);
+        const QByteArray after = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        if (c.why) {
+            EXPECT_EQ(r.err, QStringLiteral("vorna-cli: plik '%1' nie zostanie zmieniony: %2; read zapisuje tylko do "
+                                            "pliku projektu, pustego lub nowego\n")
+                                 .arg(path, QString::fromUtf8(c.why)));
+            EXPECT_EQ(after, *c.content);
+            EXPECT_EQ(rig.sim.waitForFrames(1, 200), 0);
+        } else {
+            EXPECT_TRUE(project::loadProject(path));
+            if (c.content && !c.content->isEmpty()) {
+                EXPECT_TRUE(after.startsWith("; site\r\n[CZASY]\r\n")) << after.toStdString();
+            }
+        }
     }
 }

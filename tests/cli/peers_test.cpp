@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <cstring>
+#include <functional>
 
 #include "cli/exit_codes.h"
 #include "cli_rig.h"
@@ -108,3 +109,61 @@ TEST(CliPeers, ScanCreditsOnlyTheAddressTheReplyEchoes)
         EXPECT_EQ(r.code, r.out.isEmpty() ? kExitNoAnswer : kExitOk);
     }
 }
+
+// Controllers that acknowledge a write and keep something else. write --verify reads
+// back the bytes, not the texts: an erased LED digit (0xFF) shows as "0" in the
+// window, yet it is not the 0 that was sent.
+namespace {
+
+struct LossyPeer {
+    const char *name;
+    const char *what;
+    Fault fault;                                        // frames 0-31 cards, 32-51 LED, 52 times, 53-59 guardians
+    std::function<void(project::ProjectValues &)> edit;   // the file: the start texts, edited so
+    int code;
+    const char *err;   // stderr starts with this
+};
+
+const LossyPeer kLossyPeers[] = {
+    {"led_writes_lost", "erased controller keeps none of the LED writes of \"000\"", {Fault::Forget, 32, 20, 0},
+     [](project::ProjectValues &) {}, kExitMismatch,
+     "NUMERY_SZAFEK/Szafka1: oczekiwano 000, sterownik ma 000 (bajty FF FF FF)\n"},
+    {"time_write_lost", "erased controller keeps its opening times (100) for 0, 50, 255", {Fault::Forget, 52, 1, 0},
+     [](project::ProjectValues &v) {
+         v.edits[54] = "0";
+         v.edits[55] = "50";
+         v.edits[56] = "255";
+     },
+     kExitMismatch, "CZASY/Uzytkownik: oczekiwano 0, sterownik ma 100\n"},
+    {"mask_bits_20_23_only", "guardian writes of every locker lost; the erased masks differ only in bits 20-23",
+     {Fault::Forget, 53, 7, 0},
+     [](project::ProjectValues &v) {
+         for (std::size_t n = 1; n < v.ticks.size(); ++n)
+             v.ticks[n] = true;
+     },
+     kExitOk, ""},
+};
+
+class CliLossyPeer : public testing::TestWithParam<LossyPeer> {};
+
+[[maybe_unused]] void PrintTo(const LossyPeer &p, std::ostream *os) { *os << p.name; }
+
+} // namespace
+
+TEST_P(CliLossyPeer, WriteVerifySeesEveryByteThatDidNotLand)
+{
+    const LossyPeer &p = GetParam();
+    RecordProperty("what", std::string("write --verify: ") + p.what);
+    RecordProperty("expect", p.code == kExitOk ? "exit 0" : "exit 6, the field named");
+    test::CliSim rig;   // factory state: every block byte 0xFF, times 100
+    rig.sim.addFault(p.fault);
+    project::ProjectValues values = test::startValues();
+    p.edit(values);
+    const test::CliResult r = rig.run({"write", rig.saveValues("p.vrp", values), "--verify"});
+    EXPECT_EQ(r.code, p.code) << r.err.toStdString();
+    EXPECT_EQ(r.err.left(qsizetype(std::strlen(p.err))), QString::fromUtf8(p.err)) << r.err.toStdString();
+    EXPECT_EQ(rig.sent().size(), 120u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Peers, CliLossyPeer, testing::ValuesIn(kLossyPeers),
+                         [](const testing::TestParamInfo<LossyPeer> &info) { return std::string(info.param.name); });

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QDir>
 #include <QProcess>
+#include <unistd.h>
 
 #include "cli/exit_codes.h"
 #include "cli_rig.h"
@@ -62,4 +64,75 @@ TEST(CliProgram, CopiesOneControllerToAnother)
     const test::ProgramRun write = runProgram({"--port", target.port(), "write", path, "--verify"});
     ASSERT_EQ(write.exitCode, kExitOk) << write.err.toStdString();
     EXPECT_EQ(source.sim.block(), target.sim.block());
+}
+
+namespace {
+
+// The program run with arguments as raw bytes, as a shell passes $'site\xb9.vrp':
+// QProcess would encode QStrings, so the child execs itself with them.
+test::ProgramRun runWithBytes(const std::vector<QByteArray> &args)
+{
+    const QByteArray program = QFile::encodeName(programPath());
+    std::vector<char *> argv{const_cast<char *>(program.constData())};
+    for (const QByteArray &a : args)
+        argv.push_back(const_cast<char *>(a.constData()));
+    argv.push_back(nullptr);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LC_ALL", "C.UTF-8");
+    process.setProcessEnvironment(env);
+    process.setChildProcessModifier([&] {
+        ::execve(argv[0], argv.data(), ::environ);
+        ::_exit(127);
+    });
+    process.start(programPath(), {});
+    test::ProgramRun run;
+    if (!process.waitForFinished(30000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+} // namespace
+
+// A name that is not UTF-8 would be opened under its decoded look-alike (U+FFFD in
+// place of the odd byte): refused, named byte for byte, before the port is opened.
+TEST(CliProgram, ArgumentsThatDoNotDecodeAreRefused)
+{
+    test::CliSim rig;
+    const QByteArray port = QFile::encodeName(rig.port());
+    const QByteArray folder = QFile::encodeName(rig.dir.path()) + '/';
+    // The look-alike that the decoded name would reach.
+    ASSERT_TRUE(project::saveProject(rig.dir.filePath(QString::fromUtf8("site\xEF\xBF\xBD.vrp")), test::startValues()));
+    const struct {
+        std::vector<QByteArray> args;
+        int code;
+        QString err;
+    } cases[] = {
+        {{"--port", port, "read", folder + "site\xB9.vrp"}, kExitUsage,
+         QStringLiteral("vorna-cli: argument '%1/site\\xB9.vrp' nie jest tekstem UTF-8 (kodowanie systemu); program "
+                        "użyłby innej nazwy niż podana; zobacz vorna-cli --help\n")
+             .arg(rig.dir.path())},
+        {{"--port", port, "write", folder + "site\xB9.vrp"}, kExitUsage, {}},
+        {{"--port", port + "\xFF", "scan"}, kExitUsage, {}},
+        {{"--port", port, "read", folder + "za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87.vrp"}, kExitOk, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args.back().toStdString());
+        rig.sim.clearLog();
+        const test::ProgramRun run = runWithBytes(c.args);
+        EXPECT_EQ(run.exitCode, c.code) << run.err.toStdString();
+        if (!c.err.isEmpty()) {
+            EXPECT_EQ(run.err, c.err);
+        }
+        if (c.code == kExitUsage) {
+            EXPECT_TRUE(run.err.startsWith(QStringLiteral("vorna-cli: argument '"))) << run.err.toStdString();
+            EXPECT_TRUE(rig.sim.frames().empty());
+        }
+    }
+    // Nothing but the look-alike and the properly named file.
+    EXPECT_EQ(QDir(rig.dir.path()).entryList(QDir::Files),
+              QStringList({QString::fromUtf8("site\xEF\xBF\xBD.vrp"), QString::fromUtf8("zażółć.vrp")}));
 }

@@ -85,7 +85,7 @@ ControllerState stateOf(const project::ProjectValues &file, int cardType)
     ControllerState s;
     s.values = file;
     for (int slot = 0; slot < 32; ++slot)
-        s.records[std::size_t(slot)] = *ops::CardTextToRecord(file.edits[std::size_t(2 + slot)], cardType);
+        s.tables.records[std::size_t(slot)] = *ops::CardTextToRecord(file.edits[std::size_t(2 + slot)], cardType);
     return s;
 }
 } // namespace
@@ -104,8 +104,8 @@ TEST(CliCompare, ListsEveryDifferingFieldByItsKey)
 {
     const project::ProjectValues file = test::startValues();
     ControllerState controller = stateOf(file, ops::Unique);
-    controller.records[18] = {0x01, 0x23, 0x45, 0x67, 0x89, 0, 0, 5};
-    controller.records[0] = {0x12, 0x34, 0x56, 0x78, 0, 0, 0, 4};   // other length, same leading bytes
+    controller.tables.records[18] = {0x01, 0x23, 0x45, 0x67, 0x89, 0, 0, 5};
+    controller.tables.records[0] = {0x12, 0x34, 0x56, 0x78, 0, 0, 0, 4};   // other length, same leading bytes
     controller.values.edits[36] = QStringLiteral("120");
     controller.values.edits[56] = QStringLiteral("99");
     controller.values.ticks[45] = true;

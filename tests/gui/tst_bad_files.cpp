@@ -249,7 +249,9 @@ void BadFilesTest::failingDisk()
     QFETCH(int, front);
     QTemporaryDir dir;
     QString folder = dir.path();
-    const QByteArray old = disk == TmpfsOnePage ? QByteArray(5003, ';') : QByteArray("; old\r\n[A]\r\n");
+    // A project (vorna-cli read updates nothing else), of two pages on the small disk.
+    const QByteArray header("; old\r\n[CZASY]\r\n");
+    const QByteArray old = disk == TmpfsOnePage ? header + QByteArray(5003 - header.size(), ';') : header;
     std::optional<SmallTmpfs> tmpfs;
     if (disk != SizeLimit) {
         if (geteuid() != 0)

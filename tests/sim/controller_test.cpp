@@ -192,6 +192,22 @@ TEST(Controller, RejectsMalformedFramesAndLeavesMemoryAlone)
     }
 }
 
+// A simulator that serves for days keeps a record of bounded size: the count of
+// every opening, and the latest openings themselves.
+TEST(Controller, OpeningRecordIsBounded)
+{
+    Controller c;
+    const std::size_t total = 3 * Controller::kKeptOpenings + 5;
+    for (std::size_t i = 0; i < total; ++i)
+        c.handle(frameOf(buildFrame(1, vorna::link::commands::OpenLocker, int(i % 20), Bytes{std::uint8_t(i)})));
+    EXPECT_EQ(c.openingCount(), total);
+    const auto kept = c.openings();
+    ASSERT_EQ(kept.size(), Controller::kKeptOpenings);
+    const std::size_t first = total - Controller::kKeptOpenings;
+    EXPECT_EQ(kept.front(), std::make_pair(int(first % 20) + 1, std::uint8_t(first)));
+    EXPECT_EQ(kept.back(), std::make_pair(int((total - 1) % 20) + 1, std::uint8_t(total - 1)));
+}
+
 TEST(Controller, LockerOpeningsAreRecordedPerByte)
 {
     Controller c;

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "link/frame.h"
 #include "sim_test_util.h"
@@ -134,5 +138,152 @@ TEST(Program, StopsOnSignalsFromTheFirstMoment)
         ASSERT_TRUE(process.waitForStarted(5000));
         ::kill(pid_t(process.processId()), sig);
         EXPECT_TRUE(process.waitForFinished(5000));
+    }
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+QByteArray contentOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeText(const QString &path, const QByteArray &content)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+
+// Started and serving: its first line (the path) has come.
+bool serving(QProcess &process, const QStringList &args)
+{
+    process.start(programPath(), args);
+    return process.waitForStarted(5000) && process.waitForReadyRead(5000) && process.canReadLine() &&
+           !process.readLine().trimmed().isEmpty();
+}
+
+bool stoppedCleanly(QProcess &process, int signal)
+{
+    ::kill(pid_t(process.processId()), signal);
+    return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+} // namespace
+
+// --link takes a name only from a symlink (one left behind, dangling or not): a file,
+// folder or device of that name is refused and left as it is.
+TEST(Program, LinkReplacesOnlyASymlink)
+{
+    const struct {
+        const char *name;
+        std::function<void(const QString &link, const QString &other)> make;
+        const char *refusal;   // null: served, and the link gone at exit
+    } cases[] = {
+        {"regular file", [](const QString &link, const QString &) { writeText(link, "notes\n"); },
+         "is a regular file; only a symlink is replaced"},
+        {"directory", [](const QString &link, const QString &) { QDir().mkdir(link); },
+         "is a directory; only a symlink is replaced"},
+        {"dangling symlink",
+         [](const QString &link, const QString &other) { fs::create_symlink(other.toStdString(), link.toStdString()); },
+         nullptr},
+        {"symlink to a file",
+         [](const QString &link, const QString &other) {
+             writeText(other, "notes\n");
+             fs::create_symlink(other.toStdString(), link.toStdString());
+         },
+         nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString link = dir.filePath("tty"), other = dir.filePath("other");
+        c.make(link, other);
+        const QByteArray before = contentOf(link);
+        if (c.refusal) {
+            const test::ProgramRun run = runProgram({"--link", link});
+            EXPECT_EQ(run.exitCode, 2);
+            EXPECT_EQ(run.err, QStringLiteral("vorna-sim: --link %1: %2\n").arg(link, QLatin1StringView(c.refusal)));
+            EXPECT_FALSE(fs::is_symlink(link.toStdString()));
+            EXPECT_EQ(contentOf(link), before);
+            continue;
+        }
+        QProcess process;
+        ASSERT_TRUE(serving(process, {"--link", link}));
+        EXPECT_TRUE(fs::read_symlink(link.toStdString()).string().rfind("/dev/pts/", 0) == 0);
+        EXPECT_TRUE(stoppedCleanly(process, SIGTERM));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(link.toStdString())));
+        EXPECT_EQ(contentOf(other), before);
+    }
+}
+
+// --memory saves through a file of its own: a file or symlink named FILE.tmp is
+// neither written through nor renamed over the memory, and nothing is left behind.
+TEST(Program, MemorySavesThroughAFileOfItsOwn)
+{
+    const struct {
+        const char *name;
+        bool symlink;   // FILE.tmp a symlink to another file; else a file itself
+    } cases[] = {{"FILE.tmp a symlink", true}, {"FILE.tmp a file", false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString memory = dir.filePath("m.bin"), tmp = memory + ".tmp", victim = dir.filePath("victim");
+        writeText(c.symlink ? victim : tmp, "keep\n");
+        if (c.symlink)
+            fs::create_symlink(victim.toStdString(), tmp.toStdString());
+        QProcess process;
+        ASSERT_TRUE(serving(process, {"--memory", memory, "--link", dir.filePath("tty")}));
+        {
+            RawClient client(dir.filePath("tty").toStdString());
+            ASSERT_TRUE(client.send(vorna::link::buildFrame(1, vorna::link::commands::WriteTimes, 0, Bytes{10, 11, 12})));
+            EXPECT_EQ(client.receive(10, 3000).size(), 10u);
+        }
+        EXPECT_TRUE(stoppedCleanly(process, SIGTERM));
+        const QByteArray kept = contentOf(memory);
+        ASSERT_EQ(kept.size(), 512);
+        EXPECT_EQ(kept.right(3), QByteArray("\x0A\x0B\x0C"));
+        EXPECT_EQ(contentOf(tmp), QByteArray("keep\n"));
+        EXPECT_EQ(fs::is_symlink(tmp.toStdString()), c.symlink);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot).size(),
+                  c.symlink ? 3 : 2);
+    }
+}
+
+// Ended by a hang-up like by SIGTERM, and not at all by a log reader that went away
+// (`vorna-sim --log 2>&1 | head -1`): it drops the log line and serves on.
+TEST(Program, SignalsEndItOnlyCleanly)
+{
+    const struct {
+        const char *name;
+        bool logReaderGone;
+        int stop;
+    } cases[] = {{"SIGHUP", false, SIGHUP}, {"log reader gone", true, SIGTERM}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString link = dir.filePath("tty");
+        int log[2] = {-1, -1};
+        ASSERT_EQ(::pipe2(log, O_CLOEXEC), 0);
+        QProcess process;
+        process.setChildProcessModifier([&] { ::dup2(log[1], STDERR_FILENO); });
+        ASSERT_TRUE(serving(process, {"--link", link, "--log"}));
+        ::close(log[1]);
+        if (c.logReaderGone)
+            ::close(log[0]);
+        {
+            RawClient client(link.toStdString());
+            for (int i = 0; i < 3; ++i) {
+                ASSERT_TRUE(client.send(hex("01 05 00 03 00 00 01 FD 01 08")));
+                EXPECT_EQ(client.receive(13, 3000).size(), 13u) << "reply " << i;
+            }
+        }
+        EXPECT_TRUE(stoppedCleanly(process, c.stop));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(link.toStdString())));
+        if (!c.logReaderGone)
+            ::close(log[0]);
     }
 }
