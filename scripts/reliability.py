@@ -25,7 +25,7 @@ FAULTS = [
     ("garbage", "time-out text (too few bytes); fields kept"),
     ("wrong reply checksum", "as on a good line: reply checksums are not examined"),
     ("port vanishes", "time-out text; fields kept; port closed, controls in their closed states"),
-    ("second click during the wait", "second operation refused, nothing of it sent; the first ends as on a good line"),
+    ("second click during the wait", "second operation and a project load (\"Odczyt z Pliku\") refused, nothing of them sent or loaded, no dialog opened; the first ends as on a good line"),
     ("\"Zamknij port\" during the wait", "\"Port zamknięty\"; fields kept; port closed"),
     ("window closed during the wait", "program ends with exit code 0, no sanitizer report"),
 ]

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -69,6 +70,12 @@ std::optional<QString> choose(QFileDialog *dialog)
 // of them, or none when the file cannot be read.
 void TForm1::Button42Click()
 {
+    if (exchange_.busy()) {
+        // Like a second operation: the waiting one would end by writing over the loaded
+        // fields, or report a write of cards that are no longer the ones shown.
+        QApplication::beep();
+        return;
+    }
     const auto path = choose(projectDialog(this, QFileDialog::AcceptOpen));
     if (!path)
         return;
