@@ -1,10 +1,10 @@
 #include <QApplication>
-#include <QScreen>
 #include <exception>
 
 #include "app/error_box.h"
 #include "app/form1.h"
 #include "app/icon.h"
+#include "app/window_place.h"
 
 using namespace vorna::app;
 
@@ -16,11 +16,7 @@ int main(int argc, char **argv)
     QApplication::setWindowIcon(vornaIcon());
     try {
         TForm1 form;
-        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-            QRect place(QPoint(0, 0), form.size());
-            place.moveCenter(screen->availableGeometry().center());
-            form.move(place.topLeft());
-        }
+        placeOnScreen(form);
         form.show();
         return app.exec();
     } catch (const std::exception &e) {

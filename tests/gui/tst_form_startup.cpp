@@ -17,6 +17,7 @@
 #include "app/form1.h"
 #include "app/radio_group.h"
 #include "app/tcgauge.h"
+#include "app/window_place.h"
 
 using namespace vorna::app;
 
@@ -97,6 +98,10 @@ private slots:
     void pasteIsCutToLimit();
     void contextMenuPasteIsCutToLimit();
     void radioGroupSignalsUserClicksOnly();
+
+    void placement_data();
+    void placement();
+    void windowOpensOnASmallScreen();
 
 private:
     TForm1 *form_ = nullptr;
@@ -723,6 +728,59 @@ void FormStartupTest::radioGroupSignalsUserClicksOnly()
     QCOMPARE(clicks.at(0).at(0).toInt(), 1);
     group.setItemIndex(-1);
     QCOMPARE(group.itemIndex(), -1);
+}
+
+void FormStartupTest::placement_data()
+{
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QMargins>("margins");
+    QTest::addColumn<QPoint>("expected");
+    const QMargins none, framed(4, 30, 4, 4);
+    // The window is 1132 x 611; framed, 1140 x 645.
+    QTest::newRow("fits, no frame") << QRect(0, 0, 1920, 1040) << none << QPoint(394, 214);
+    QTest::newRow("fits, framed") << QRect(0, 0, 1920, 1040) << framed << QPoint(390, 197);
+    QTest::newRow("exactly fits") << QRect(0, 0, 1140, 645) << framed << QPoint(0, 0);
+    QTest::newRow("1366 x 768 at scale 1.5") << QRect(0, 0, 910, 486) << framed << QPoint(0, 0);
+    QTest::newRow("too narrow only") << QRect(0, 0, 1024, 738) << framed << QPoint(0, 46);
+    QTest::newRow("too low only") << QRect(0, 0, 1280, 600) << framed << QPoint(70, 0);
+    QTest::newRow("frame one pixel too wide") << QRect(0, 0, 1139, 700) << framed << QPoint(0, 27);
+    QTest::newRow("second screen, task bar on top") << QRect(1920, 30, 1280, 994) << framed << QPoint(1990, 204);
+    QTest::newRow("screen left of the primary, too small") << QRect(-1024, -100, 1024, 600) << framed
+                                                           << QPoint(-1024, -100);
+}
+
+void FormStartupTest::placement()
+{
+    QFETCH(QRect, available);
+    QFETCH(QMargins, margins);
+    QFETCH(QPoint, expected);
+    const QSize frame = QSize(1132, 611).grownBy(margins);
+    const QPoint at = frameTopLeft(available, frame);
+    QCOMPARE(at, expected);
+    // What the rule promises, whatever the numbers: the top-left corner on the screen,
+    // and the whole frame inside it in each direction where it fits.
+    const QRect placed(at, frame);
+    QVERIFY(available.contains(placed.topLeft()));
+    if (frame.width() <= available.width())
+        QVERIFY(placed.left() >= available.left() && placed.right() <= available.right());
+    if (frame.height() <= available.height())
+        QVERIFY(placed.top() >= available.top() && placed.bottom() <= available.bottom());
+}
+
+// Qt's offscreen screen is 800 x 800, narrower than the window, and gives every
+// window a frame of 2 pixels.
+void FormStartupTest::windowOpensOnASmallScreen()
+{
+    TForm1 form;
+    placeOnScreen(form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QRect available = form.screen()->availableGeometry();
+    const QRect frame = form.frameGeometry();
+    QVERIFY2(available.width() < frame.width() && available.height() > frame.height(),
+             qPrintable(QStringLiteral("screen %1 x %2").arg(available.width()).arg(available.height())));
+    QCOMPARE(frame.topLeft(), QPoint(available.left(), available.top() + (available.height() - frame.height()) / 2));
+    QVERIFY(frame.top() >= available.top() && frame.bottom() <= available.bottom());
 }
 
 QTEST_MAIN(FormStartupTest)
