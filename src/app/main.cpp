@@ -1,6 +1,9 @@
 #include <QApplication>
+#include <cstdio>
 #include <exception>
+#include <optional>
 
+#include "app/display_check.h"
 #include "app/error_box.h"
 #include "app/form1.h"
 #include "app/icon.h"
@@ -8,9 +11,27 @@
 
 using namespace vorna::app;
 
+namespace {
+
+// Qt's own failure to find a display ends in abort() and a core dump.
+std::optional<QApplication> startApplication(int &argc, char **argv)
+{
+    if (const QString missing = missingDisplay(argc, argv); !missing.isEmpty()) {
+        std::fputs(missing.toLocal8Bit().append('\n').constData(), stderr);
+        return std::nullopt;
+    }
+    const PlatformStartGuard guard(argc, argv);
+    return std::optional<QApplication>(std::in_place, argc, argv);
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    std::optional<QApplication> application = startApplication(argc, argv);
+    if (!application)
+        return 1;
+    QApplication &app = *application;
     // Not the display name: Qt would add that to the window's caption.
     QApplication::setApplicationName(kAppTitle);
     QApplication::setWindowIcon(vornaIcon());

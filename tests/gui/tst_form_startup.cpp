@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -18,6 +19,7 @@
 #include "app/radio_group.h"
 #include "app/tcgauge.h"
 #include "app/window_place.h"
+#include "support/program_run.h"
 
 using namespace vorna::app;
 
@@ -102,6 +104,11 @@ private slots:
     void placement_data();
     void placement();
     void windowOpensOnASmallScreen();
+
+    void noDisplay_data();
+    void noDisplay();
+    void offscreenStillStarts_data();
+    void offscreenStillStarts();
 
 private:
     TForm1 *form_ = nullptr;
@@ -781,6 +788,83 @@ void FormStartupTest::windowOpensOnASmallScreen()
              qPrintable(QStringLiteral("screen %1 x %2").arg(available.width()).arg(available.height())));
     QCOMPARE(frame.topLeft(), QPoint(available.left(), available.top() + (available.height() - frame.height()) / 2));
     QVERIFY(frame.top() >= available.top() && frame.bottom() <= available.bottom());
+}
+
+namespace {
+
+// The real program, in an environment of only the given variables.
+void startWindowProgram(QProcess &process, const QStringList &variables, const QStringList &args)
+{
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8")); // never an empty environment: Qt would inherit ours
+    for (const QString &v : variables)
+        env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
+    process.setProcessEnvironment(env);
+    process.start(vorna::test::builtProgram("src/app/vorna"), args);
+}
+
+} // namespace
+
+void FormStartupTest::noDisplay_data()
+{
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("named"); // what the line must name
+    QTest::newRow("no display at all") << QStringList() << QStringList() << "DISPLAY";
+    QTest::newRow("DISPLAY naming no server") << QStringList{"DISPLAY=:7391"} << QStringList() << "DISPLAY=:7391";
+    QTest::newRow("QT_QPA_PLATFORM=xcb without DISPLAY") << QStringList{"QT_QPA_PLATFORM=xcb"} << QStringList()
+                                                         << "platforma xcb";
+    QTest::newRow("-platform xcb without DISPLAY") << QStringList() << QStringList{"-platform", "xcb"}
+                                                   << "platforma xcb";
+}
+
+// One Polish line on stderr and exit code 1: no abort, no core dump.
+void FormStartupTest::noDisplay()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows always has its own display");
+#endif
+    QFETCH(QStringList, variables);
+    QFETCH(QStringList, args);
+    QFETCH(QString, named);
+    QProcess process;
+    startWindowProgram(process, variables, args);
+    QVERIFY(process.waitForFinished(60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY2(err.endsWith(u'\n') && err.count(u'\n') == 1, qPrintable(err));
+    QVERIFY2(err.startsWith(QStringLiteral("vorna: ")) && err.contains(named) && err.contains(QStringLiteral("ekranu")),
+             qPrintable(err));
+    QVERIFY2(!err.contains(QStringLiteral("Reinstalling")), qPrintable(err));
+}
+
+void FormStartupTest::offscreenStillStarts_data()
+{
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("QT_QPA_PLATFORM=offscreen") << QStringList{"QT_QPA_PLATFORM=offscreen"} << QStringList();
+    QTest::newRow("-platform offscreen") << QStringList() << QStringList{"-platform", "offscreen"};
+    QTest::newRow("--platform offscreen") << QStringList() << QStringList{"--platform", "offscreen"};
+}
+
+// A platform chosen by name starts without a display: the program is still running
+// (a slow start only makes this easier to pass), and is then ended.
+void FormStartupTest::offscreenStillStarts()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows always has its own display");
+#endif
+    QFETCH(QStringList, variables);
+    QFETCH(QStringList, args);
+    QProcess process;
+    startWindowProgram(process, variables, args);
+    QVERIFY(process.waitForStarted(30000));
+    const bool ended = process.waitForFinished(1500);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    process.kill();
+    process.waitForFinished(30000);
+    QVERIFY2(!ended, qPrintable(QStringLiteral("exit %1: %2").arg(process.exitCode()).arg(err)));
 }
 
 QTEST_MAIN(FormStartupTest)
