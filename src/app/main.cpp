@@ -7,17 +7,23 @@
 #include "app/error_box.h"
 #include "app/form1.h"
 #include "app/icon.h"
+#include "app/qt_texts.h"
 #include "app/window_place.h"
 
 using namespace vorna::app;
 
 namespace {
 
+void printLine(const QString &line)
+{
+    std::fputs((line + u'\n').toLocal8Bit().constData(), stderr);
+}
+
 // Qt's own failure to find a display ends in abort() and a core dump.
 std::optional<QApplication> startApplication(int &argc, char **argv)
 {
     if (const QString missing = missingDisplay(argc, argv); !missing.isEmpty()) {
-        std::fputs(missing.toLocal8Bit().append('\n').constData(), stderr);
+        printLine(missing);
         return std::nullopt;
     }
     const PlatformStartGuard guard(argc, argv);
@@ -32,6 +38,9 @@ int main(int argc, char **argv)
     if (!application)
         return 1;
     QApplication &app = *application;
+    if (!installQtTexts(app, QCoreApplication::applicationDirPath()))
+        printLine(QStringLiteral("vorna: brak tłumaczenia qtbase_pl.qm: przyciski okien dialogowych i menu pól "
+                                 "będą po angielsku."));
     // Not the display name: Qt would add that to the window's caption.
     QApplication::setApplicationName(kAppTitle);
     QApplication::setWindowIcon(vornaIcon());

@@ -2,6 +2,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLibraryInfo>
+#include <QTemporaryDir>
+#include <QTranslator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,6 +20,7 @@
 #include <memory>
 
 #include "app/field_edit.h"
+#include "app/qt_texts.h"
 #include "app/form1.h"
 #include "app/radio_group.h"
 #include "app/tcgauge.h"
@@ -109,6 +115,10 @@ private slots:
     void noDisplay();
     void offscreenStillStarts_data();
     void offscreenStillStarts();
+
+    void qtTextsArePolish();
+    void qtTextsBesideTheProgramComeFirst_data();
+    void qtTextsBesideTheProgramComeFirst();
 
 private:
     TForm1 *form_ = nullptr;
@@ -865,6 +875,90 @@ void FormStartupTest::offscreenStillStarts()
     process.kill();
     process.waitForFinished(30000);
     QVERIFY2(!ended, qPrintable(QStringLiteral("exit %1: %2").arg(process.exitCode()).arg(err)));
+}
+
+namespace {
+
+QString qtTranslationsPath()
+{
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+}
+
+// Translators installed for one test and taken away after it.
+struct InstalledQtTexts {
+    QTranslator *base;
+    explicit InstalledQtTexts(const QString &programFolder)
+        : base(vorna::app::installQtTexts(*QCoreApplication::instance(), programFolder)) {}
+    ~InstalledQtTexts()
+    {
+        for (QTranslator *t : QCoreApplication::instance()->findChildren<QTranslator *>(Qt::FindDirectChildrenOnly)) {
+            QCoreApplication::removeTranslator(t);
+            delete t;
+        }
+    }
+};
+
+} // namespace
+
+// The edit fields' context menu and the project dialogs' own labels and buttons. The
+// catalogue is loaded by name, not by the system's language.
+void FormStartupTest::qtTextsArePolish()
+{
+    if (!QFile::exists(qtTranslationsPath() + QStringLiteral("/qtbase_pl.qm")))
+        QSKIP("qtbase_pl.qm is not installed (Debian: qt6-translations-l10n)");
+    const InstalledQtTexts texts(QCoreApplication::applicationDirPath());
+    TForm1 form;
+    std::unique_ptr<QMenu> menu(form.edit(2)->createStandardContextMenu());
+    QStringList entries;
+    for (const QAction *action : menu->actions()) {
+        if (!action->isSeparator())
+            entries << action->text().section(u'\t', 0, 0);
+    }
+    QCOMPARE(entries, QStringList({"&Cofnij", "&Przywróć", "W&ytnij", "S&kopiuj", "&Wklej", "Usuń", "Zaznacz wszystko"}));
+    // The typing limit still finds its paste entry under the Polish text.
+    QAction *paste = standardPasteAction(menu.get());
+    QVERIFY(paste);
+    QCOMPARE(paste->text().section(u'\t', 0, 0), QStringLiteral("&Wklej"));
+
+    QFileDialog dialog(&form);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    QStringList buttons;
+    for (const QAbstractButton *button : dialog.findChild<QDialogButtonBox *>()->buttons())
+        buttons << button->text();
+    QCOMPARE(buttons, QStringList({"&Otwórz", "Anuluj"}));
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lookInLabel"))->text(), QStringLiteral("Szukaj w:"));
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("fileNameLabel"))->text(), QStringLiteral("Nazwa &pliku:"));
+    QVERIFY(texts.base);
+}
+
+void FormStartupTest::qtTextsBesideTheProgramComeFirst_data()
+{
+    QTest::addColumn<bool>("folder");    // translations/ beside the program
+    QTest::addColumn<bool>("catalogue"); // qtbase_pl.qm in it
+    QTest::newRow("catalogue beside the program") << true << true;
+    QTest::newRow("folder beside the program without it") << true << false;
+    QTest::newRow("no folder beside the program") << false << false;
+}
+
+void FormStartupTest::qtTextsBesideTheProgramComeFirst()
+{
+    QFETCH(bool, folder);
+    QFETCH(bool, catalogue);
+    const QString qt = qtTranslationsPath() + QStringLiteral("/qtbase_pl.qm");
+    if (!QFile::exists(qt))
+        QSKIP("qtbase_pl.qm is not installed (Debian: qt6-translations-l10n)");
+    QTemporaryDir program;
+    const QString beside = program.filePath(QStringLiteral("translations"));
+    if (folder)
+        QVERIFY(QDir().mkdir(beside));
+    if (catalogue)
+        QVERIFY(QFile::copy(qt, beside + QStringLiteral("/qtbase_pl.qm")));
+    const InstalledQtTexts texts(program.path());
+    QVERIFY(texts.base);
+    QCOMPARE(QFileInfo(texts.base->filePath()).canonicalFilePath(),
+             QFileInfo(catalogue ? beside + QStringLiteral("/qtbase_pl.qm") : qt).canonicalFilePath());
+    QCOMPARE(QLineEdit::tr("&Paste"), QStringLiteral("&Wklej"));
 }
 
 QTEST_MAIN(FormStartupTest)
