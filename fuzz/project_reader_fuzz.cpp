@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the project file reader and writer and checks what must
-// hold for any file: its text encodes back to its bytes, every read value keeps to the
+// hold for any file: its text encodes back to its bytes (a marked file's too, when read
+// exactly and not in the code page), every read value keeps to the
 // length limit, and a project stored into the file reads back as stored, and storing
 // it again changes nothing. An input seldom holds the sections the reader looks for,
 // so it is spliced into a file that already holds every section.
@@ -70,8 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArrayView input(data, qsizetype(size));
     decodeUntouched(input);
-    // Any marked encoding decodes to some text, and its values keep to the limit.
-    readWithinLimits(vorna::project::decodeProjectFile(input));
+    // Any marked encoding decodes to some text, and its values keep to the limit; a
+    // text read exactly is saved back as the same bytes unless it fits the code page.
+    const vorna::project::ProjectText read = vorna::project::decodeProjectText(input);
+    readWithinLimits(read.text);
+    if (read.exact && !vorna::project::encodeWindows1250(read.text))
+        check(vorna::project::encodeProjectText(read.text, read.encoding) == input.toByteArray());
 
     // The first two bytes, when there are two, pick where the rest goes into the file
     // with every section; a shorter input goes in front.

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
+  qt6-translations-l10n   # qtbase_pl.qm: Qt's own dialog and menu texts in Polish
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick fonts-dejavu-core fonts-liberation

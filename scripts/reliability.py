@@ -29,7 +29,7 @@ FAULTS = [
      "the one that waited"),
     ("port vanishes", "time-out text, kept after the loss's own notice; fields kept; port closed, controls in their "
      "closed states; the port opens again"),
-    ("second click during the wait", "second operation refused, nothing of it sent; the first ends as on a good line"),
+    ("second click during the wait", "second operation and a project load (\"Odczyt z Pliku\") refused, nothing of them sent or loaded, no dialog opened; the first ends as on a good line"),
     ("\"Zamknij port\" during the wait", "\"Port zamknięty\", after a write of settings (cards, LED numbers, "
      "opening times, guardians) \"Port zamknięty - zapis do sterownika przerwany\"; fields kept; port closed"),
     ("window closed during the wait", "program ends with exit code 0, no sanitizer report"),
@@ -190,6 +190,11 @@ DISKS = [
     ("16 KiB tmpfs, one page free", "ENOSPC after 4,096 bytes"),
     ("file size limit 2 KiB (EFBIG)", "EFBIG after 2,048 bytes"),
 ]
+MARKED = [(f"{enc} with BOM, {comment}", outcome)
+          for enc in ("UTF-8", "UTF-16 LE", "UTF-16 BE")
+          for comment, outcome in (
+              ("Polish comment", "saved in Windows-1250 without the mark, every other line kept"),
+              ("comment outside Windows-1250", f"saved in {enc} with its mark, every other line kept"))]
 FRONTS = ["window", "vorna-cli"]
 
 
@@ -218,8 +223,9 @@ def render_files(results, asan_results):
                 cells.append(cell)
             lines.append(f"| {name} | " + " | ".join(cells) + f" | {outcome} |")
         return lines
-    lines = [FILES_BEGIN, ""] + table("file", BAD_FILES) + [""] + table("disk", DISKS) + [
-        "", "Every failed save: the window shows \"Nie udało się zapisać danych do pliku ...\", `vorna-cli read` "
+    lines = [FILES_BEGIN, ""] + table("file", BAD_FILES) + [""] + table("disk", DISKS) + [""] + table(
+        "saved into (window: \"Zapis do Pliku\", `vorna-cli read`)", MARKED) + [
+        "", "Every failed save: the window shows \"Nie udało się zapisać danych do pliku ...\" with the file and the reason in the status line's tooltip, `vorna-cli read` "
         "exits 5 with the system's reason, the old file stays byte for byte and nothing is left beside it."
         + (" Run in the normal build and under AddressSanitizer + UndefinedBehaviorSanitizer." if asan_results else ""),
         "", FILES_END]

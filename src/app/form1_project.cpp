@@ -1,5 +1,8 @@
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 
 #include "app/form1.h"
@@ -63,20 +66,35 @@ std::optional<QString> choose(QFileDialog *dialog)
     return files.front();
 }
 
+// The status line's texts do not name the file; its tooltip does, with the reason.
+QString failureTip(const QString &path, const QString &why)
+{
+    return QDir::toNativeSeparators(path) + QStringLiteral(": ") + why;
+}
+
 } // namespace
 
 // Load: the file is read whole first; only then do the fields and ticks change, all
 // of them, or none when the file cannot be read.
 void TForm1::Button42Click()
 {
+    if (exchange_.busy()) {
+        // Like a second operation: the waiting one would end by writing over the loaded
+        // fields, or report a write of cards that are no longer the ones shown.
+        QApplication::beep();
+        return;
+    }
     const auto path = choose(projectDialog(this, QFileDialog::AcceptOpen));
     if (!path)
         return;
-    const std::optional<project::ProjectValues> values = project::loadProject(*path);
+    QString why;
+    const std::optional<project::ProjectValues> values = project::loadProject(*path, &why);
     if (!values) {
+        statusLine()->setToolTip(failureTip(*path, why));
         setStatus(ops::texts::kProjectLoadFailed);
         return;
     }
+    statusLine()->setToolTip(QString());
     for (int n = project::kFirstProjectEdit; n <= project::kLastProjectEdit; ++n)
         edit(n)->setText(values->edits[std::size_t(n)]);
     for (int n = 1; n <= project::kGuardianBoxCount; ++n)
@@ -95,7 +113,11 @@ void TForm1::Button43Click()
         values.edits[std::size_t(n)] = edit(n)->text();
     for (int n = 1; n <= project::kGuardianBoxCount; ++n)
         values.ticks[std::size_t(n)] = checkBox(n)->isChecked();
-    setStatus(project::saveProject(*path, values) ? ops::texts::kProjectSaved : ops::texts::kProjectSaveFailed);
+    QString why;
+    const bool saved = project::saveProject(*path, values, &why);
+    // As for a port that fails to open, the status line's tooltip says why.
+    statusLine()->setToolTip(saved ? QString() : failureTip(*path, why));
+    setStatus(saved ? ops::texts::kProjectSaved : ops::texts::kProjectSaveFailed);
 }
 
 } // namespace vorna::app

@@ -88,14 +88,14 @@ QList<PortEntry> presentPorts()
     return portEntries(QSerialPortInfo::availablePorts());
 }
 
-PortList *PortList::attach(QLineEdit *edit, Source source)
+PortList *PortList::attach(QLineEdit *edit, Source source, link::Clock &clock)
 {
-    return new PortList(edit, std::move(source));
+    return new PortList(edit, std::move(source), clock);
 }
 
-PortList::PortList(QLineEdit *edit, Source source)
-    : QObject(edit), edit_(edit), source_(std::move(source)), model_(new QStandardItemModel(this)),
-      completer_(new QCompleter(model_, this))
+PortList::PortList(QLineEdit *edit, Source source, link::Clock &clock)
+    : QObject(edit), edit_(edit), source_(std::move(source)), clock_(clock),
+      model_(new QStandardItemModel(this)), completer_(new QCompleter(model_, this))
 {
     // Matched and inserted by name; the popup shows the name with its description.
     completer_->setCompletionRole(NameRole);
@@ -113,6 +113,7 @@ PortList::PortList(QLineEdit *edit, Source source)
 
 void PortList::refresh()
 {
+    lastScan_ = clock_.nowMs();
     QList<PortEntry> entries = source_();
     if (entries == shown_)
         return;
@@ -183,7 +184,8 @@ bool PortList::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         // Before the field takes the key, so that its completion sees the fresh list.
-        if (!key->text().isEmpty())
+        // Asking the system takes milliseconds a key: not for every key of a long text.
+        if (!key->text().isEmpty() && (!lastScan_ || clock_.nowMs() - *lastScan_ >= kTypingRescanMs))
             refresh();
     }
     return QObject::eventFilter(watched, event);

@@ -2,7 +2,11 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <cstdint>
 #include <functional>
+#include <optional>
+
+#include "link/clock.h"
 
 class QCompleter;
 class QLineEdit;
@@ -33,16 +37,19 @@ void sortPortEntries(QList<PortEntry> &entries);
 QList<PortEntry> presentPorts();
 
 // Offers the present serial ports as completions of a port name field. The list is
-// read again whenever the user is about to see it (focus, typing, opening it with
-// Down or F4), so an adapter plugged in after start-up appears.
+// read again whenever the user is about to see it (focus, opening it with Down or
+// F4), and while typing at most once every kTypingRescanMs, so an adapter plugged in
+// after start-up appears and a long text typed does not ask the system per key.
 class PortList : public QObject {
     Q_OBJECT
 public:
     using Source = std::function<QList<PortEntry>()>;
+    static constexpr std::int64_t kTypingRescanMs = 1000;
 
     // The list lives as a child of the field.
-    static PortList *attach(QLineEdit *edit, Source source = presentPorts);
-    PortList(QLineEdit *edit, Source source);
+    static PortList *attach(QLineEdit *edit, Source source = presentPorts,
+                            link::Clock &clock = link::steadyClock());
+    PortList(QLineEdit *edit, Source source, link::Clock &clock);
 
     QCompleter *completer() const { return completer_; }
     QStandardItemModel *model() const { return model_; }
@@ -64,6 +71,8 @@ private:
 
     QLineEdit *edit_;
     Source source_;
+    link::Clock &clock_;
+    std::optional<std::int64_t> lastScan_;
     QStandardItemModel *model_;
     QCompleter *completer_;
     QList<PortEntry> shown_;

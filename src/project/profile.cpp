@@ -1,7 +1,5 @@
 #include "project/profile.h"
 
-#include "project/windows1250.h"
-
 #include <QHash>
 
 #include <algorithm>
@@ -83,10 +81,11 @@ QString readValue(QStringView raw)
     return v.first(std::min(v.size(), kMaxValueLength)).toString();
 }
 
+// Which characters the file can hold depends on its encoding, decided for the whole
+// file when it is written; any encoding holds a line only without breaks and NUL.
 bool storable(QStringView text)
 {
-    return !text.contains(u'\r') && !text.contains(u'\n') && !text.contains(QChar(0))
-        && encodeWindows1250(text).has_value();
+    return !text.contains(u'\r') && !text.contains(u'\n') && !text.contains(QChar(0));
 }
 
 bool storableName(QStringView name, QChar stop)

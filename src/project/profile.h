@@ -29,9 +29,9 @@ std::optional<std::vector<std::optional<QString>>> readSection(QStringView text,
 // other. A key's own line gets the new value and keeps every other byte; a missing
 // key goes after the last key line of its section, a missing section to the end of
 // the text; new lines end in CR LF. nullopt for a name or value that would not read
-// back as itself: a character outside Windows-1250, a line break or NUL, an empty
-// name, blanks at a name's ends, a leading ";" or "[", a "]" in a section name or
-// a "=" in a key name.
+// back as itself: a line break or NUL, an empty name, blanks at a name's ends, a
+// leading ";" or "[", a "]" in a section name or a "=" in a key name. Whether the
+// file's encoding holds every character is for its writer to judge.
 using Entry = std::pair<QString, QString>;
 std::optional<QString> writeSection(QStringView text, QStringView section, const std::vector<Entry> &entries);
 

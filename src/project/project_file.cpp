@@ -104,21 +104,56 @@ bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
 
 } // namespace
 
-QString decodeProjectFile(QByteArrayView bytes)
+namespace {
+
+struct Mark {
+    QByteArrayView bytes;
+    TextEncoding encoding;
+    QStringConverter::Encoding converter;
+};
+constexpr Mark kMarks[] = {{"\xEF\xBB\xBF", TextEncoding::Utf8, QStringConverter::Utf8},
+                           {"\xFF\xFE", TextEncoding::Utf16LE, QStringConverter::Utf16LE},
+                           {"\xFE\xFF", TextEncoding::Utf16BE, QStringConverter::Utf16BE}};
+
+} // namespace
+
+ProjectText decodeProjectText(QByteArrayView bytes)
 {
-    const struct {
-        QByteArrayView mark;
-        QStringConverter::Encoding encoding;
-    } marks[] = {{"\xEF\xBB\xBF", QStringConverter::Utf8},
-                 {"\xFF\xFE", QStringConverter::Utf16LE},
-                 {"\xFE\xFF", QStringConverter::Utf16BE}};
-    for (const auto &m : marks) {
-        if (bytes.startsWith(m.mark)) {
-            QStringDecoder decoder(m.encoding);
-            return decoder.decode(bytes.sliced(m.mark.size()));
+    for (const Mark &m : kMarks) {
+        if (bytes.startsWith(m.bytes)) {
+            // The mark is ours to strip: a second one after it is text of the file.
+            const QByteArrayView body = bytes.sliced(m.bytes.size());
+            QStringDecoder decoder(m.converter, QStringConverter::Flag::ConvertInitialBom);
+            ProjectText read{decoder.decode(body), m.encoding};
+            // Invalid sequences, lone surrogates and a trailing odd byte do not survive
+            // the way back.
+            QStringEncoder encoder(m.converter);
+            read.exact = !decoder.hasError() && QByteArray(encoder.encode(read.text)) == body;
+            return read;
         }
     }
-    return decodeWindows1250(bytes);
+    return {decodeWindows1250(bytes), TextEncoding::Windows1250};
+}
+
+QString decodeProjectFile(QByteArrayView bytes)
+{
+    return decodeProjectText(bytes).text;
+}
+
+std::optional<QByteArray> encodeProjectText(QStringView text, TextEncoding readAs)
+{
+    if (std::optional<QByteArray> plain = encodeWindows1250(text))
+        return plain;
+    for (const Mark &m : kMarks) {
+        if (m.encoding == readAs) {
+            QStringEncoder encoder(m.converter, QStringConverter::Flag::WriteBom);
+            QByteArray bytes = encoder.encode(text);
+            if (encoder.hasError()) // a lone surrogate would be lost
+                return std::nullopt;
+            return bytes;
+        }
+    }
+    return std::nullopt;
 }
 
 ProjectRead readProject(QStringView text)
@@ -172,24 +207,61 @@ std::optional<QString> writeProject(QStringView text, const ProjectValues &value
     return out;
 }
 
+namespace {
+
+QString encodingName(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf8: return QStringLiteral("UTF-8");
+    case TextEncoding::Utf16LE: return QStringLiteral("UTF-16 LE");
+    case TextEncoding::Utf16BE: return QStringLiteral("UTF-16 BE");
+    case TextEncoding::Windows1250: break;
+    }
+    return QStringLiteral("Windows-1250");
+}
+
+// Why the values cannot go into a file read as `readAs`, naming the first key at fault.
+QString unstorableReason(const ProjectValues &values, TextEncoding readAs)
+{
+    for (const ProjectKey &k : projectKeys()) {
+        if (k.kind != ProjectKey::Kind::Text)
+            continue;
+        const QString &value = values.edits[std::size_t(k.control)];
+        const QString key = k.section + u'/' + k.key;
+        if (value.contains(u'\r') || value.contains(u'\n') || value.contains(QChar(0)))
+            return key + QStringLiteral(": koniec wiersza lub znak NUL w polu / a line break or NUL in the field");
+        if (!encodeProjectText(value, readAs))
+            return key + QStringLiteral(": znak spoza %1 / a character outside %1").arg(encodingName(readAs));
+    }
+    return QStringLiteral("znak spoza %1 / a character outside %1").arg(encodingName(readAs));
+}
+
+} // namespace
+
 bool saveProject(const QString &path, const ProjectValues &values, QString *error)
 {
     const QFileInfo info(path);
-    QString text;
+    ProjectText old;
     if (info.exists()) {
         if (!mayReplace(info))
             return fail(error, info.isFile() ? QStringLiteral("plik tylko do odczytu / read-only file")
                                              : QStringLiteral("to nie jest zwykły plik / not a regular file"));
-        const std::optional<QByteArray> old = readLimited(path, error);
-        if (!old)
+        const std::optional<QByteArray> bytes = readLimited(path, error);
+        if (!bytes)
             return false;
-        text = decodeProjectFile(*old);
+        old = decodeProjectText(*bytes);
+        // Bytes not valid in the file's encoding were replaced when it was read;
+        // written back, they would be lost.
+        if (!old.exact)
+            return fail(error, QStringLiteral("plik zawiera bajty niepoprawne w %1 / the file holds bytes "
+                                              "that are not valid %1").arg(encodingName(old.encoding)));
     }
-    const std::optional<QString> updated = writeProject(text, values);
-    const std::optional<QByteArray> bytes = updated ? encodeWindows1250(*updated) : std::nullopt;
+    const std::optional<QString> updated = writeProject(old.text, values);
+    if (!updated)
+        return fail(error, unstorableReason(values, old.encoding));
+    const std::optional<QByteArray> bytes = encodeProjectText(*updated, old.encoding);
     if (!bytes)
-        return fail(error, QStringLiteral("znak spoza Windows-1250 lub koniec wiersza w polu / "
-                                          "a character outside Windows-1250 or a line break"));
+        return fail(error, unstorableReason(values, old.encoding));
     return writeWhole(path, *bytes, error);
 }
 

@@ -21,8 +21,21 @@ struct ProjectValues {
 // A project is about 5 KB; anything past this is no project and is not read at all.
 inline constexpr qint64 kMaxProjectFileSize = 1024 * 1024;
 
+enum class TextEncoding { Windows1250, Utf8, Utf16LE, Utf16BE };
+
 // A file's bytes as text: after a byte order mark UTF-8 or UTF-16, else Windows-1250.
+struct ProjectText {
+    QString text;
+    TextEncoding encoding = TextEncoding::Windows1250;
+    bool exact = true; // false when bytes invalid in the encoding were replaced
+};
+ProjectText decodeProjectText(QByteArrayView bytes);
 QString decodeProjectFile(QByteArrayView bytes);
+
+// The bytes of a file's text: in Windows-1250 without a mark whenever every character
+// fits, which the original Windows tool reads; else, for a text read with a mark, in
+// that encoding with its mark. nullopt when neither holds the text.
+std::optional<QByteArray> encodeProjectText(QStringView text, TextEncoding readAs);
 
 struct ProjectRead {
     ProjectValues values; // a missing text key takes its default, a missing box is clear
@@ -32,13 +45,13 @@ struct ProjectRead {
 ProjectRead readProject(QStringView text);
 
 // `text` with every key of the table stored, in table order; nullopt when a text
-// cannot be stored in Windows-1250 on one line.
+// cannot be stored on one line.
 std::optional<QString> writeProject(QStringView text, const ProjectValues &values);
 
 // Updates the file at `path` (or makes it) with every key of the table, keeping all
-// its other lines, in Windows-1250. The new file replaces the old one only once every
-// byte of it is on disk; on false the old file is as it was, no other file is left,
-// and `error` (when given) says why.
+// its other lines, encoded by encodeProjectText. The new file replaces the old one
+// only once every byte of it is on disk; on false the old file is as it was, no other
+// file is left, and `error` (when given) says why.
 bool saveProject(const QString &path, const ProjectValues &values, QString *error = nullptr);
 
 // The file read whole. nullopt, with the reason in `error`, when it cannot be read,

@@ -110,6 +110,8 @@ private slots:
     void badFile();
     void failingDisk_data();
     void failingDisk();
+    void saveIntoMarkedFile_data();
+    void saveIntoMarkedFile();
 };
 
 namespace {
@@ -297,6 +299,84 @@ void BadFilesTest::failingDisk()
     }
     QCOMPARE(readBytes(path), old);
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+}
+
+void BadFilesTest::saveIntoMarkedFile_data()
+{
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<bool>("foreign"); // a line outside Windows-1250
+    QTest::addColumn<int>("front");
+    const struct {
+        const char *name;
+        QStringConverter::Encoding encoding;
+    } encodings[] = {{"UTF-8", QStringConverter::Utf8},
+                     {"UTF-16 LE", QStringConverter::Utf16LE},
+                     {"UTF-16 BE", QStringConverter::Utf16BE}};
+    for (const auto &e : encodings) {
+        for (const bool foreign : {false, true}) {
+            for (const Front front : {Front::Window, Front::Cli})
+                QTest::addRow("%s with BOM, %s | %s", e.name,
+                              foreign ? "comment outside Windows-1250" : "Polish comment",
+                              front == Front::Window ? "window" : "vorna-cli")
+                    << int(e.encoding) << foreign << int(front);
+        }
+    }
+}
+
+// A marked file is saved into: in Windows-1250 without the mark when all of it fits,
+// else in its own encoding with its mark; either way every line of it is kept.
+void BadFilesTest::saveIntoMarkedFile()
+{
+    QFETCH(int, encoding);
+    QFETCH(bool, foreign);
+    QFETCH(int, front);
+    const auto enc = QStringConverter::Encoding(encoding);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.vrp"));
+    const QString old = (foreign ? QStringLiteral("; uwaga → nie ruszać ✓\r\n") : QStringLiteral("; uwaga - nie ruszać\r\n"))
+        + QStringLiteral("[CZASY]\r\nUzytkownik=1\r\n[MOJE]\r\nklucz=żółw\r\n");
+    QStringEncoder encoder(enc, QStringConverter::Flag::WriteBom);
+    QVERIFY(writeBytes(path, encoder.encode(old)));
+    const QByteArray mark = enc == QStringConverter::Utf8 ? QByteArray("\xEF\xBB\xBF")
+                          : enc == QStringConverter::Utf16LE ? QByteArray("\xFF\xFE")
+                                                              : QByteArray("\xFE\xFF");
+
+    project::ProjectValues saved = sampleValues();
+    if (Front(front) == Front::Window) {
+        app::TForm1 form;
+        show(form, saved);
+        clickAndChoose(form, 43, path);
+        QCOMPARE(form.statusLine()->text(), texts::kProjectSaved);
+        QCOMPARE(form.statusLine()->toolTip(), QString());
+    } else {
+        sim::PtySimulator sim;
+        QVERIFY(sim.start());
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        const int code = cli::runCli({"--port", QString::fromStdString(sim.path()), "read", path}, outStream, errStream);
+        errStream.flush();
+        QVERIFY2(code == cli::kExitOk, qPrintable(err));
+    }
+
+    const QByteArray bytes = readBytes(path);
+    QString text;
+    if (foreign) {
+        QVERIFY2(bytes.startsWith(mark), bytes.left(8).toHex().constData());
+        QStringDecoder decoder(enc);
+        text = decoder.decode(bytes);
+    } else {
+        QVERIFY2(!bytes.startsWith(mark), bytes.left(8).toHex().constData());
+        text = project::decodeProjectFile(bytes);
+    }
+    // The user's lines stay where they were.
+    QVERIFY2(text.startsWith(old.left(old.indexOf(u'['))) && text.contains(QStringLiteral("[MOJE]\r\nklucz=żółw\r\n")),
+             qPrintable(text));
+    QStringList missing;
+    const auto loaded = project::loadProject(path, nullptr, &missing);
+    QVERIFY(loaded);
+    QCOMPARE(missing, QStringList());
+    if (Front(front) == Front::Window)
+        QVERIFY(*loaded == saved);
 }
 
 int main(int argc, char **argv)

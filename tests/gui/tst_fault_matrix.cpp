@@ -3,7 +3,9 @@
 // the fields, the gauge, the status text and the port; the process must live on
 // (or, when the window is closed during the wait, end with exit code 0).
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "link/frame.h"
@@ -121,6 +123,33 @@ QStringList snapshot(const app::TForm1 &form)
     return s;
 }
 
+// A project whose load would change the times and a card, should a load get through.
+QString otherProject()
+{
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("other.vrp"));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("[KARTY_SERWIS]\r\nSerwis1=0A0B0C0D0E\r\n[CZASY]\r\nUzytkownik=7\r\nSerwis=8\r\nOpiekun=9\r\n");
+    return path;
+}
+
+// "Odczyt z Pliku" clicked, its dialog (should it open) answered with another project.
+void clickLoad(FormRig &rig)
+{
+    auto *answer = new QTimer(&rig.form);
+    QObject::connect(answer, &QTimer::timeout, answer, [answer, path = otherProject()] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            answer->stop();
+            if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                name->setText(path);
+            static_cast<QDialog *>(dialog)->accept();
+        }
+    });
+    answer->start(10);
+    rig.clickButton(42);
+}
+
 void stage(FormRig &rig, const OpSpec &op, FaultCase f)
 {
     const int k = op.faultFrame;
@@ -140,7 +169,10 @@ void stage(FormRig &rig, const OpSpec &op, FaultCase f)
     case FaultCase::Vanish: rig.sim->addFault({Fault::Vanish, k, 1, 0}); break;
     case FaultCase::SecondClick:
         rig.sim->addFault({Fault::Delay, k, 1, 60});
-        rig.whenFrames(std::size_t(k + 1), [&rig, op] { rig.clickButton(op.otherButton); });
+        rig.whenFrames(std::size_t(k + 1), [&rig, op] {
+            rig.clickButton(op.otherButton);
+            clickLoad(rig);
+        });
         break;
     case FaultCase::ClosePort:
         rig.sim->addFault({Fault::Delay, k, 1, 300});
@@ -245,6 +277,8 @@ void FaultMatrix::operation()
     QCOMPARE(rig.form.port().isOpen(), !portCloses);
     QCOMPARE(rig.form.button(1)->isEnabled(), portCloses);
     QVERIFY(!rig.form.exchange().busy());
+    // A project load during the wait is refused before its dialog would open.
+    QVERIFY(!rig.form.findChild<QFileDialog *>());
 
     // Frames: only the operation's own commands, to the window's address, and
     // none after the one that failed.

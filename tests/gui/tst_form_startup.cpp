@@ -2,9 +2,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLibraryInfo>
+#include <QTemporaryDir>
+#include <QTranslator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -14,9 +20,12 @@
 #include <memory>
 
 #include "app/field_edit.h"
+#include "app/qt_texts.h"
 #include "app/form1.h"
 #include "app/radio_group.h"
 #include "app/tcgauge.h"
+#include "app/window_place.h"
+#include "support/program_run.h"
 
 using namespace vorna::app;
 
@@ -97,6 +106,19 @@ private slots:
     void pasteIsCutToLimit();
     void contextMenuPasteIsCutToLimit();
     void radioGroupSignalsUserClicksOnly();
+
+    void placement_data();
+    void placement();
+    void windowOpensOnASmallScreen();
+
+    void noDisplay_data();
+    void noDisplay();
+    void offscreenStillStarts_data();
+    void offscreenStillStarts();
+
+    void qtTextsArePolish();
+    void qtTextsBesideTheProgramComeFirst_data();
+    void qtTextsBesideTheProgramComeFirst();
 
 private:
     TForm1 *form_ = nullptr;
@@ -723,6 +745,220 @@ void FormStartupTest::radioGroupSignalsUserClicksOnly()
     QCOMPARE(clicks.at(0).at(0).toInt(), 1);
     group.setItemIndex(-1);
     QCOMPARE(group.itemIndex(), -1);
+}
+
+void FormStartupTest::placement_data()
+{
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QMargins>("margins");
+    QTest::addColumn<QPoint>("expected");
+    const QMargins none, framed(4, 30, 4, 4);
+    // The window is 1132 x 611; framed, 1140 x 645.
+    QTest::newRow("fits, no frame") << QRect(0, 0, 1920, 1040) << none << QPoint(394, 214);
+    QTest::newRow("fits, framed") << QRect(0, 0, 1920, 1040) << framed << QPoint(390, 197);
+    QTest::newRow("exactly fits") << QRect(0, 0, 1140, 645) << framed << QPoint(0, 0);
+    QTest::newRow("1366 x 768 at scale 1.5") << QRect(0, 0, 910, 486) << framed << QPoint(0, 0);
+    QTest::newRow("too narrow only") << QRect(0, 0, 1024, 738) << framed << QPoint(0, 46);
+    QTest::newRow("too low only") << QRect(0, 0, 1280, 600) << framed << QPoint(70, 0);
+    QTest::newRow("frame one pixel too wide") << QRect(0, 0, 1139, 700) << framed << QPoint(0, 27);
+    QTest::newRow("second screen, task bar on top") << QRect(1920, 30, 1280, 994) << framed << QPoint(1990, 204);
+    QTest::newRow("screen left of the primary, too small") << QRect(-1024, -100, 1024, 600) << framed
+                                                           << QPoint(-1024, -100);
+}
+
+void FormStartupTest::placement()
+{
+    QFETCH(QRect, available);
+    QFETCH(QMargins, margins);
+    QFETCH(QPoint, expected);
+    const QSize frame = QSize(1132, 611).grownBy(margins);
+    const QPoint at = frameTopLeft(available, frame);
+    QCOMPARE(at, expected);
+    // What the rule promises, whatever the numbers: the top-left corner on the screen,
+    // and the whole frame inside it in each direction where it fits.
+    const QRect placed(at, frame);
+    QVERIFY(available.contains(placed.topLeft()));
+    if (frame.width() <= available.width())
+        QVERIFY(placed.left() >= available.left() && placed.right() <= available.right());
+    if (frame.height() <= available.height())
+        QVERIFY(placed.top() >= available.top() && placed.bottom() <= available.bottom());
+}
+
+// Qt's offscreen screen is 800 x 800, narrower than the window, and gives every
+// window a frame of 2 pixels.
+void FormStartupTest::windowOpensOnASmallScreen()
+{
+    TForm1 form;
+    placeOnScreen(form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QRect available = form.screen()->availableGeometry();
+    const QRect frame = form.frameGeometry();
+    QVERIFY2(available.width() < frame.width() && available.height() > frame.height(),
+             qPrintable(QStringLiteral("screen %1 x %2").arg(available.width()).arg(available.height())));
+    QCOMPARE(frame.topLeft(), QPoint(available.left(), available.top() + (available.height() - frame.height()) / 2));
+    QVERIFY(frame.top() >= available.top() && frame.bottom() <= available.bottom());
+}
+
+namespace {
+
+// The real program, in an environment of only the given variables.
+void startWindowProgram(QProcess &process, const QStringList &variables, const QStringList &args)
+{
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8")); // never an empty environment: Qt would inherit ours
+    for (const QString &v : variables)
+        env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
+    process.setProcessEnvironment(env);
+    process.start(vorna::test::builtProgram("src/app/vorna"), args);
+}
+
+} // namespace
+
+void FormStartupTest::noDisplay_data()
+{
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("named"); // what the line must name
+    QTest::newRow("no display at all") << QStringList() << QStringList() << "DISPLAY";
+    QTest::newRow("DISPLAY naming no server") << QStringList{"DISPLAY=:7391"} << QStringList() << "DISPLAY=:7391";
+    QTest::newRow("QT_QPA_PLATFORM=xcb without DISPLAY") << QStringList{"QT_QPA_PLATFORM=xcb"} << QStringList()
+                                                         << "platforma xcb";
+    QTest::newRow("-platform xcb without DISPLAY") << QStringList() << QStringList{"-platform", "xcb"}
+                                                   << "platforma xcb";
+}
+
+// One Polish line on stderr and exit code 1: no abort, no core dump.
+void FormStartupTest::noDisplay()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows always has its own display");
+#endif
+    QFETCH(QStringList, variables);
+    QFETCH(QStringList, args);
+    QFETCH(QString, named);
+    QProcess process;
+    startWindowProgram(process, variables, args);
+    QVERIFY(process.waitForFinished(60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY2(err.endsWith(u'\n') && err.count(u'\n') == 1, qPrintable(err));
+    QVERIFY2(err.startsWith(QStringLiteral("vorna: ")) && err.contains(named) && err.contains(QStringLiteral("ekranu")),
+             qPrintable(err));
+    QVERIFY2(!err.contains(QStringLiteral("Reinstalling")), qPrintable(err));
+}
+
+void FormStartupTest::offscreenStillStarts_data()
+{
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("QT_QPA_PLATFORM=offscreen") << QStringList{"QT_QPA_PLATFORM=offscreen"} << QStringList();
+    QTest::newRow("-platform offscreen") << QStringList() << QStringList{"-platform", "offscreen"};
+    QTest::newRow("--platform offscreen") << QStringList() << QStringList{"--platform", "offscreen"};
+}
+
+// A platform chosen by name starts without a display: the program is still running
+// (a slow start only makes this easier to pass), and is then ended.
+void FormStartupTest::offscreenStillStarts()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows always has its own display");
+#endif
+    QFETCH(QStringList, variables);
+    QFETCH(QStringList, args);
+    QProcess process;
+    startWindowProgram(process, variables, args);
+    QVERIFY(process.waitForStarted(30000));
+    const bool ended = process.waitForFinished(1500);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    process.kill();
+    process.waitForFinished(30000);
+    QVERIFY2(!ended, qPrintable(QStringLiteral("exit %1: %2").arg(process.exitCode()).arg(err)));
+}
+
+namespace {
+
+QString qtTranslationsPath()
+{
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+}
+
+// Translators installed for one test and taken away after it.
+struct InstalledQtTexts {
+    QTranslator *base;
+    explicit InstalledQtTexts(const QString &programFolder)
+        : base(vorna::app::installQtTexts(*QCoreApplication::instance(), programFolder)) {}
+    ~InstalledQtTexts()
+    {
+        for (QTranslator *t : QCoreApplication::instance()->findChildren<QTranslator *>(Qt::FindDirectChildrenOnly)) {
+            QCoreApplication::removeTranslator(t);
+            delete t;
+        }
+    }
+};
+
+} // namespace
+
+// The edit fields' context menu and the project dialogs' own labels and buttons. The
+// catalogue is loaded by name, not by the system's language.
+void FormStartupTest::qtTextsArePolish()
+{
+    if (!QFile::exists(qtTranslationsPath() + QStringLiteral("/qtbase_pl.qm")))
+        QSKIP("qtbase_pl.qm is not installed (Debian: qt6-translations-l10n)");
+    const InstalledQtTexts texts(QCoreApplication::applicationDirPath());
+    TForm1 form;
+    std::unique_ptr<QMenu> menu(form.edit(2)->createStandardContextMenu());
+    QStringList entries;
+    for (const QAction *action : menu->actions()) {
+        if (!action->isSeparator())
+            entries << action->text().section(u'\t', 0, 0);
+    }
+    QCOMPARE(entries, QStringList({"&Cofnij", "&Przywróć", "W&ytnij", "S&kopiuj", "&Wklej", "Usuń", "Zaznacz wszystko"}));
+    // The typing limit still finds its paste entry under the Polish text.
+    QAction *paste = standardPasteAction(menu.get());
+    QVERIFY(paste);
+    QCOMPARE(paste->text().section(u'\t', 0, 0), QStringLiteral("&Wklej"));
+
+    QFileDialog dialog(&form);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    QStringList buttons;
+    for (const QAbstractButton *button : dialog.findChild<QDialogButtonBox *>()->buttons())
+        buttons << button->text();
+    QCOMPARE(buttons, QStringList({"&Otwórz", "Anuluj"}));
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lookInLabel"))->text(), QStringLiteral("Szukaj w:"));
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("fileNameLabel"))->text(), QStringLiteral("Nazwa &pliku:"));
+    QVERIFY(texts.base);
+}
+
+void FormStartupTest::qtTextsBesideTheProgramComeFirst_data()
+{
+    QTest::addColumn<bool>("folder");    // translations/ beside the program
+    QTest::addColumn<bool>("catalogue"); // qtbase_pl.qm in it
+    QTest::newRow("catalogue beside the program") << true << true;
+    QTest::newRow("folder beside the program without it") << true << false;
+    QTest::newRow("no folder beside the program") << false << false;
+}
+
+void FormStartupTest::qtTextsBesideTheProgramComeFirst()
+{
+    QFETCH(bool, folder);
+    QFETCH(bool, catalogue);
+    const QString qt = qtTranslationsPath() + QStringLiteral("/qtbase_pl.qm");
+    if (!QFile::exists(qt))
+        QSKIP("qtbase_pl.qm is not installed (Debian: qt6-translations-l10n)");
+    QTemporaryDir program;
+    const QString beside = program.filePath(QStringLiteral("translations"));
+    if (folder)
+        QVERIFY(QDir().mkdir(beside));
+    if (catalogue)
+        QVERIFY(QFile::copy(qt, beside + QStringLiteral("/qtbase_pl.qm")));
+    const InstalledQtTexts texts(program.path());
+    QVERIFY(texts.base);
+    QCOMPARE(QFileInfo(texts.base->filePath()).canonicalFilePath(),
+             QFileInfo(catalogue ? beside + QStringLiteral("/qtbase_pl.qm") : qt).canonicalFilePath());
+    QCOMPARE(QLineEdit::tr("&Paste"), QStringLiteral("&Wklej"));
 }
 
 QTEST_MAIN(FormStartupTest)

@@ -19,7 +19,7 @@ namespace {
 
 QString dataPath(const QString &relative)
 {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../data/") + relative);
+    return QStringLiteral(VORNA_TESTS_DIR "/../data/") + relative;
 }
 
 } // namespace

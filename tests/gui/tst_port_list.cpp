@@ -34,13 +34,22 @@ QStringList textsIn(const QStandardItemModel *model)
     return texts;
 }
 
+// Time as the test sets it.
+struct TestClock final : link::Clock {
+    std::int64_t now = 0;
+    void sleepMs(int ms) override { now += ms; }
+    std::int64_t nowMs() override { return now; }
+};
+
 // A field with a port list fed from a list the test changes, as if adapters came and went.
 struct ListRig {
     QWidget window;
     QLineEdit *edit = new QLineEdit(QStringLiteral("COM2"), &window);
     QLineEdit *other = new QLineEdit(&window);
     QList<PortEntry> ports;
-    PortList *list = PortList::attach(edit, [this] { return ports; });
+    int scans = 0;
+    TestClock clock;
+    PortList *list = PortList::attach(edit, [this] { ++scans; return ports; }, clock);
 
     ListRig()
     {
@@ -82,6 +91,7 @@ private slots:
     void focusReadsThePortsAgain();
     void sameListKeepsTheModel();
     void typingSeesAnAdapterPluggedInLater();
+    void typingRescansAtMostOncePerSecond();
     void downOpensTheWholeList();
     void downWithNoPortsOpensNothing();
     void choosingPutsOnlyTheName();
@@ -221,10 +231,33 @@ void PortListTest::typingSeesAnAdapterPluggedInLater()
     rig.edit->clear();
     // Plugged in while the field already has the focus.
     rig.ports = kTwoAdapters;
+    rig.clock.now += PortList::kTypingRescanMs;
     QTest::keyClicks(rig.edit, "usb");
     QTRY_VERIFY(rig.popup()->isVisible());
     QCOMPARE(rig.list->completer()->completionCount(), 1);
     QCOMPARE(rig.list->completer()->currentCompletion(), QStringLiteral("ttyUSB0"));
+}
+
+// A long text typed asks the system for its ports about once a second, not per key;
+// opening the list and turning to the field always ask.
+void PortListTest::typingRescansAtMostOncePerSecond()
+{
+    ListRig rig;
+    QVERIFY(rig.focusField());
+    QCOMPARE(rig.scans, 1);
+    rig.edit->clear();
+    // Matches no port, so no popup takes the keys.
+    QTest::keyClicks(rig.edit, QString(1000, u'x'));
+    QCOMPARE(rig.edit->text().size(), 1000);
+    QCOMPARE(rig.scans, 1);
+    rig.clock.now += PortList::kTypingRescanMs - 1;
+    QTest::keyClick(rig.edit, Qt::Key_X);
+    QCOMPARE(rig.scans, 1);
+    rig.clock.now += 1;
+    QTest::keyClicks(rig.edit, QStringLiteral("xx"));
+    QCOMPARE(rig.scans, 2);
+    QTest::keyClick(rig.edit, Qt::Key_Down);
+    QCOMPARE(rig.scans, 3);
 }
 
 void PortListTest::downOpensTheWholeList()

@@ -407,9 +407,11 @@ void ProjectFileTest::timesLandBesideTheirLabels()
 void ProjectFileTest::failedSave_data()
 {
     QTest::addColumn<QString>("fault");
-    QTest::newRow("read-only file") << "read-only";
-    QTest::newRow("folder that does not exist") << "no-folder";
-    QTest::newRow("text outside Windows-1250") << "code-page";
+    QTest::addColumn<QString>("reason"); // part of the status line's tooltip
+    QTest::newRow("read-only file") << "read-only" << "plik tylko do odczytu";
+    QTest::newRow("folder that does not exist") << "no-folder" << "";
+    QTest::newRow("text outside Windows-1250") << "code-page" << "KARTY_SZAFEK/Szafka20: znak spoza Windows-1250";
+    QTest::newRow("line break in a field") << "line-break" << "NUMERY_SZAFEK/Szafka1: koniec wiersza";
 }
 
 void ProjectFileTest::failedSave()
@@ -422,8 +424,10 @@ void ProjectFileTest::failedSave()
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
     else if (fault == u"no-folder")
         path = dir_->filePath(QStringLiteral("missing/new.vrp"));
-    else
+    else if (fault == u"code-page")
         form_->edit(33)->setText(QStringLiteral("日本"));
+    else
+        form_->edit(34)->setText(QStringLiteral("1\n2"));
     form_->setStatus(QStringLiteral("before"));
     Snapshot expected = snapshot(*form_);
 
@@ -434,13 +438,26 @@ void ProjectFileTest::failedSave()
     QCOMPARE(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("old.vrp")});
     QFile::setPermissions(dir_->filePath(QStringLiteral("old.vrp")), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    // The tooltip names the file and says why; the system's words for a missing folder.
+    QFETCH(QString, reason);
+    const QString tip = form_->statusLine()->toolTip();
+    QVERIFY2(tip.startsWith(path + QStringLiteral(": ")) && tip.size() > path.size() + 2, qPrintable(tip));
+    QVERIFY2(tip.contains(reason), qPrintable(tip));
+    // A later save that succeeds clears it.
+    form_->edit(33)->setText(QStringLiteral("FFFFFFFFFF"));
+    form_->edit(34)->setText(QStringLiteral("000"));
+    clickAndChoose(43, dir_->filePath(QStringLiteral("good.vrp")));
+    QCOMPARE(form_->statusLine()->text(), texts::kProjectSaved);
+    QCOMPARE(form_->statusLine()->toolTip(), QString());
 }
 
 void ProjectFileTest::failedLoad_data()
 {
     QTest::addColumn<QString>("fault");
-    QTest::newRow("file gone after choosing") << "gone";
-    QTest::newRow("not a regular file") << "fifo";
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("file gone after choosing") << "gone" << "plik nie istnieje";
+    QTest::newRow("not a regular file") << "fifo" << "to nie jest zwykły plik";
 }
 
 void ProjectFileTest::failedLoad()
@@ -462,6 +479,9 @@ void ProjectFileTest::failedLoad()
     });
     expected.status = texts::kProjectLoadFailed;
     QCOMPARE(snapshot(*form_), expected);
+    QFETCH(QString, reason);
+    QCOMPARE(form_->statusLine()->toolTip().left(path.size() + 2), path + QStringLiteral(": "));
+    QVERIFY2(form_->statusLine()->toolTip().contains(reason), qPrintable(form_->statusLine()->toolTip()));
 }
 
 QTEST_MAIN(ProjectFileTest)

@@ -194,13 +194,13 @@ INSTANTIATE_TEST_SUITE_P(Forms, GuardianValue,
 namespace vorna::project {
 namespace {
 
-// A file with a byte order mark is read in its encoding and saved in Windows-1250,
-// without the mark, every other line kept; a character the code page lacks fails the
-// save and leaves the file as it was.
-TEST_F(ProjectFile, SavingIntoAMarkedFileWritesWindows1250)
+// A file with a byte order mark is read in its encoding. Saved, it goes into
+// Windows-1250 without the mark when every line fits, else back into its own encoding
+// with the mark; every other line is kept either way.
+TEST_F(ProjectFile, SavingIntoAMarkedFile)
 {
     const QString kept = u"; Łódź\r\n[CZASY]\r\nUzytkownik=1\r\n[MOJE]\r\nx=ż\r\n"_s;
-    const QString lacking = u"; 日本\r\n[CZASY]\r\n"_s;
+    const QString foreign = u"\uFEFF; uwaga → nie ruszać ✓ 日本\r\n[MOJE]\r\nx=ż\r\n"_s;
     const struct {
         const char *name;
         QStringConverter::Encoding encoding;
@@ -216,19 +216,55 @@ TEST_F(ProjectFile, SavingIntoAMarkedFileWritesWindows1250)
             QStringEncoder encoder(e.encoding, QStringConverter::Flag::WriteBom);
             return QByteArray(encoder.encode(text));
         };
+        const QByteArray mark = marked(u"x"_s).chopped(e.encoding == QStringConverter::Utf8 ? 1 : 2);
         const QString p = path("marked.vrp");
         ASSERT_TRUE(writeBytes(p, marked(kept)));
         ASSERT_TRUE(saveProject(p, sampleValues()));
         EXPECT_EQ(readBytes(p), readBytes(plain));
         EXPECT_EQ(loadProject(p), sampleValues());
 
-        const QByteArray foreign = marked(lacking);
-        ASSERT_TRUE(writeBytes(p, foreign));
+        // The text after the mark, a zero-width no-break space included, comes back
+        // whole before the sections the save adds.
+        ASSERT_TRUE(writeBytes(p, marked(foreign)));
         QString why;
-        EXPECT_FALSE(saveProject(p, sampleValues(), &why));
-        EXPECT_TRUE(why.contains(u"Windows-1250"_s)) << why.toStdString();
-        EXPECT_EQ(readBytes(p), foreign);
+        ASSERT_TRUE(saveProject(p, sampleValues(), &why)) << why.toStdString();
+        const QByteArray saved = readBytes(p);
+        EXPECT_TRUE(saved.startsWith(mark)) << saved.toHex().toStdString();
+        QStringDecoder decoder(e.encoding, QStringConverter::Flag::ConvertInitialBom);
+        const QString text = decoder.decode(QByteArrayView(saved).sliced(mark.size()));
+        EXPECT_TRUE(text.startsWith(foreign)) << text.toStdString();
+        EXPECT_EQ(loadProject(p), sampleValues());
+        // A second save changes nothing.
+        ASSERT_TRUE(saveProject(p, sampleValues()));
+        EXPECT_EQ(readBytes(p), saved);
+
+        // A value the code page lacks goes into the marked file's encoding too.
+        ProjectValues wide = sampleValues();
+        wide.edits[33] = u"日本"_s;
+        ASSERT_TRUE(writeBytes(p, marked(kept)));
+        ASSERT_TRUE(saveProject(p, wide));
+        EXPECT_TRUE(readBytes(p).startsWith(mark));
+        EXPECT_EQ(loadProject(p), wide);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{u"marked.vrp"_s, u"plain.vrp"_s}));
+    }
+}
+
+// Saved back in its own encoding, a marked file with bytes invalid in it would lose
+// them: the save is refused, with the reason, and the file is left alone.
+TEST_F(ProjectFile, SavingIntoAMarkedFileWithInvalidBytesIsRefused)
+{
+    const QByteArray files[] = {
+        QByteArrayLiteral("\xEF\xBB\xBF; \xFF\r\n[CZASY]\r\n"),            // not UTF-8
+        QByteArrayLiteral("\xEF\xBB\xBF;\xED\xA0\x80\r\n"),                // a surrogate in UTF-8
+        QByteArrayLiteral("\xFE\xFF\x00;\x00\r\x00\n\x00"),                // an odd byte at the end
+    };
+    for (const QByteArray &bytes : files) {
+        const QString p = path("bad.vrp");
+        ASSERT_TRUE(writeBytes(p, bytes));
+        QString why;
+        EXPECT_FALSE(saveProject(p, sampleValues(), &why)) << bytes.toHex().toStdString();
+        EXPECT_TRUE(why.contains(u"UTF-"_s)) << why.toStdString();
+        EXPECT_EQ(readBytes(p), bytes);
     }
 }
 
