@@ -16,8 +16,7 @@ QtSerialPort::~QtSerialPort() = default;
 
 bool QtSerialPort::open(const QString &devicePath)
 {
-    if (port_.isOpen())
-        port_.close();
+    close();
     lost_ = false;
     openError_ = QSerialPort::NoError;
     openErrorText_.clear();
@@ -25,11 +24,19 @@ bool QtSerialPort::open(const QString &devicePath)
         openError_ = QSerialPort::DeviceNotFoundError;
         return false;
     }
-    port_.setPortName(devicePath);
+    // By the device's own name, so QSerialPort's lock file is the same for every spelling.
+    const QString device = resolvedDevicePath(devicePath);
+    if (lock_.acquire(device) == DeviceLock::Result::HeldElsewhere) {
+        openError_ = QSerialPort::PermissionError; // as QSerialPort reports its own lock
+        openErrorText_ = QStringLiteral("Permission error while locking the device");
+        return false;
+    }
+    port_.setPortName(device);
     if (!port_.open(QIODevice::ReadWrite)) {
         openError_ = port_.error();
         openErrorText_ = port_.errorString();
         port_.clearError();
+        lock_.release();
         return false;
     }
     // Results of the settings are not examined: a port that refuses one still counts as open.
@@ -52,6 +59,7 @@ void QtSerialPort::close()
 {
     if (port_.isOpen())
         port_.close();
+    lock_.release();
     port_.clearError();
 }
 
