@@ -1,5 +1,6 @@
 #include "link/qt_serial_port.h"
 
+#include <QSignalBlocker>
 #include <QThread>
 
 #include "link/driver_wait.h"
@@ -12,7 +13,12 @@ QtSerialPort::QtSerialPort(QObject *parent) : QObject(parent)
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
 }
 
-QtSerialPort::~QtSerialPort() = default;
+// The window closing with the port open closes it here, so its last frame is sent too.
+QtSerialPort::~QtSerialPort()
+{
+    disconnect(&port_, nullptr, this, nullptr);
+    close();
+}
 
 bool QtSerialPort::open(const QString &devicePath)
 {
@@ -57,8 +63,15 @@ bool QtSerialPort::open(const QString &devicePath)
 
 void QtSerialPort::close()
 {
-    if (port_.isOpen())
+    if (port_.isOpen()) {
+        if (!lost_) {
+            // A drain that meets a stuck device ends by its limit; what it reports on the
+            // way is no loss of the port, which closes now anyway.
+            const QSignalBlocker quiet(port_);
+            drainOutput(port_);
+        }
         port_.close();
+    }
     lock_.release();
     port_.clearError();
 }

@@ -20,6 +20,7 @@ public:
     // pseudo-terminal refuses the modem lines. Exclusive by device, whatever the path's
     // spelling: one held elsewhere fails with PermissionError.
     bool open(const QString &devicePath);
+    // Sends what is still on its way before the earlier line settings come back.
     void close();
     // Why the last open failed, as the system told it.
     QSerialPort::SerialPortError openError() const { return openError_; }
