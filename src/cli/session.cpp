@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "cli/exit_codes.h"
+#include "link/open_failure.h"
 #include "link/port_name.h"
 #include "ops/texts.h"
 
@@ -24,12 +25,17 @@ Session::~Session()
 
 bool Session::open(const QString &typedName)
 {
-    const QString device = link::portDevicePath(link::trimPortName(typedName));
+    const QString name = link::trimPortName(typedName);
+    const QString device = link::portDevicePath(name);
     if (!port_.open(device)) {
-        const QString why = device.isEmpty() ? QStringLiteral("pusta nazwa portu")
-                            : port_.openErrorText().isEmpty()
-                                ? device
-                                : QStringLiteral("%1: %2").arg(device, port_.openErrorText());
+        QString why = port_.openErrorText().isEmpty()
+            ? device
+            : QStringLiteral("%1: %2").arg(device, port_.openErrorText());
+        // A port in use and one the user may not open are told apart as the window does.
+        if (device.isEmpty())
+            why = QStringLiteral("pusta nazwa portu");
+        else if (port_.openError() == QSerialPort::PermissionError)
+            why = link::openFailureReason(name, device, port_.openError(), port_.openErrorText());
         console_.error(QStringLiteral("%1 (%2)").arg(ops::texts::kPortOpenFailed, why));
         return false;
     }

@@ -1,5 +1,6 @@
 #include "link/driver_wait.h"
 
+#include <QDeadlineTimer>
 #include <windows.h>
 #include <timeapi.h>
 
@@ -23,6 +24,25 @@ void pushToDriver(QSerialPort &port)
 bool waitForDriver(QSerialPort &, int)
 {
     return false; // the caller sleeps, with the timer at 1 ms
+}
+
+void drainOutput(QSerialPort &port)
+{
+    // Qt's overlapped write completes only on the event loop, and FlushFileBuffers
+    // under Wine throws unsent output away rather than sending it: watch the driver's
+    // output queue instead.
+    port.flush();
+    const HANDLE handle = port.handle();
+    COMSTAT status{};
+    DWORD errors = 0;
+    if (handle == INVALID_HANDLE_VALUE || !::ClearCommError(handle, &errors, &status))
+        return;
+    const QDeadlineTimer deadline(drainLimitMs(port.bytesToWrite() + qint64(status.cbOutQue)));
+    while (status.cbOutQue > 0 && !deadline.hasExpired()) {
+        ::Sleep(1);
+        if (!::ClearCommError(handle, &errors, &status))
+            return;
+    }
 }
 
 // Without the fine timer a 1 ms sleep lasts a whole 15.6 ms tick, and the pause would

@@ -1,5 +1,6 @@
 #include "link/qt_serial_port.h"
 
+#include <QSignalBlocker>
 #include <QThread>
 
 #include "link/driver_wait.h"
@@ -12,12 +13,16 @@ QtSerialPort::QtSerialPort(QObject *parent) : QObject(parent)
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
 }
 
-QtSerialPort::~QtSerialPort() = default;
+// The window closing with the port open closes it here, so its last frame is sent too.
+QtSerialPort::~QtSerialPort()
+{
+    disconnect(&port_, nullptr, this, nullptr);
+    close();
+}
 
 bool QtSerialPort::open(const QString &devicePath)
 {
-    if (port_.isOpen())
-        port_.close();
+    close();
     lost_ = false;
     openError_ = QSerialPort::NoError;
     openErrorText_.clear();
@@ -25,11 +30,19 @@ bool QtSerialPort::open(const QString &devicePath)
         openError_ = QSerialPort::DeviceNotFoundError;
         return false;
     }
-    port_.setPortName(devicePath);
+    // By the device's own name, so QSerialPort's lock file is the same for every spelling.
+    const QString device = resolvedDevicePath(devicePath);
+    if (lock_.acquire(device) == DeviceLock::Result::HeldElsewhere) {
+        openError_ = QSerialPort::PermissionError; // as QSerialPort reports its own lock
+        openErrorText_ = QStringLiteral("Permission error while locking the device");
+        return false;
+    }
+    port_.setPortName(device);
     if (!port_.open(QIODevice::ReadWrite)) {
         openError_ = port_.error();
         openErrorText_ = port_.errorString();
         port_.clearError();
+        lock_.release();
         return false;
     }
     // Results of the settings are not examined: a port that refuses one still counts as open.
@@ -50,8 +63,16 @@ bool QtSerialPort::open(const QString &devicePath)
 
 void QtSerialPort::close()
 {
-    if (port_.isOpen())
+    if (port_.isOpen()) {
+        if (!lost_) {
+            // A drain that meets a stuck device ends by its limit; what it reports on the
+            // way is no loss of the port, which closes now anyway.
+            const QSignalBlocker quiet(port_);
+            drainOutput(port_);
+        }
         port_.close();
+    }
+    lock_.release();
     port_.clearError();
     // A loss notice still queued belongs to the port just closed: it must not
     // report again after whoever closed it has said why.

@@ -2,6 +2,7 @@
 #include <QObject>
 #include <QSerialPort>
 
+#include "link/device_lock.h"
 #include "link/serial_port.h"
 
 namespace vorna::link {
@@ -16,8 +17,10 @@ public:
 
     // Opens the device for exclusive reading and writing at 19200 8N1, no flow
     // control, DTR and RTS held off. Settings the device refuses are let go, as a
-    // pseudo-terminal refuses the modem lines.
+    // pseudo-terminal refuses the modem lines. Exclusive by device, whatever the path's
+    // spelling: one held elsewhere fails with PermissionError.
     bool open(const QString &devicePath);
+    // Sends what is still on its way before the earlier line settings come back.
     void close();
     // Why the last open failed, as the system told it.
     QSerialPort::SerialPortError openError() const { return openError_; }
@@ -40,6 +43,7 @@ private:
     bool pull();
 
     QSerialPort port_;
+    DeviceLock lock_;
     bool lost_ = false;
     qint64 lastWaiting_ = 0;   // bytes the last status query saw
     bool closeQueued_ = false;
