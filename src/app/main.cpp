@@ -2,6 +2,7 @@
 #include <QScreen>
 #include <exception>
 
+#include "app/command_line.h"
 #include "app/error_box.h"
 #include "app/form1.h"
 #include "app/icon.h"
@@ -10,6 +11,8 @@ using namespace vorna::app;
 
 int main(int argc, char **argv)
 {
+    if (const auto exitCode = answerCommandLine(argc, argv))
+        return *exitCode;
     QApplication app(argc, argv);
     // Not the display name: Qt would add that to the window's caption.
     QApplication::setApplicationName(kAppTitle);
