@@ -15,12 +15,19 @@ add_custom_command(OUTPUT ${vorna_man_locale}/LC_MESSAGES/SYS_LC_MESSAGES
   COMMENT "Compiling the pl_PL.UTF-8 locale for help2man"
   VERBATIM)
 
+# A sanitizer build's programs may report Qt's allocations kept until exit, which
+# help2man would take for a failed --help.
+set(vorna_man_env LOCPATH=${vorna_man_dir}/locale)
+if(VORNA_SANITIZE)
+  list(APPEND vorna_man_env ASAN_OPTIONS=detect_leaks=0)
+endif()
+
 set(vorna_man_pages)
 function(vorna_man_page program locale)
   set(page ${vorna_man_dir}/${program}.1)
   set(include ${PROJECT_SOURCE_DIR}/data/man/${program}.h2m)
   add_custom_command(OUTPUT ${page} ${page}.gz
-    COMMAND ${CMAKE_COMMAND} -E env LOCPATH=${vorna_man_dir}/locale
+    COMMAND ${CMAKE_COMMAND} -E env ${vorna_man_env}
             ${VORNA_HELP2MAN} --no-info --section=1 --locale=${locale}
             --include=${include} --output=${page} $<TARGET_FILE:${program}>
     COMMAND ${VORNA_GZIP} -9nkf ${page}

@@ -37,13 +37,14 @@ offers() {
 }
 
 failures=0
+flat() { printf '%s' "$1" | tr '\n' ' '; }
 expect() {
   local line=$1 want=$2 got
   got=$(offers "$line")
   if [ "$got" = "$want" ]; then
-    printf 'ok   %-45s -> %s\n' "'$line'" "$(echo $got)"
+    printf 'ok   %-45s -> %s\n' "'$line'" "$(flat "$got")"
   else
-    printf 'FAIL %-45s -> %s (wanted %s)\n' "'$line'" "$(echo $got)" "$(echo $want)"
+    printf 'FAIL %-45s -> %s (wanted %s)\n' "'$line'" "$(flat "$got")" "$(flat "$want")"
     failures=$((failures + 1))
   fi
 }
@@ -60,7 +61,7 @@ touch "$scratch/site.vrp" "$scratch/notes.txt" "$scratch/pty-link"
 
 expect 'vorna-cli --po' '--port'
 expect 'vorna-cli -' "$(options_of vorna-cli)"
-expect 'vorna-cli --port ' "$(lines $devices)"
+expect 'vorna-cli --port ' "$(lines "$devices" | sed '/^$/d')"
 expect "vorna-cli --port $scratch/pty" "$scratch/pty-link"
 expect 'vorna-cli --card-type ' "$(lines unique mifare4b mifare7b)"
 expect 'vorna-cli --card-type=mi' "$(lines mifare4b mifare7b)"
