@@ -8,49 +8,49 @@ if(TARGET vorna-sim)
 endif()
 install(TARGETS ${vorna_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# The committed PNGs are the window's icon scaled by whole pixels; the Windows build
+# makes its .ico from them. After a change to src/app/icon.cpp,
+# `cmake --build <dir> --target vorna-icons` renders them again into data/icons/;
+# commit the result (a window test compares them with the icon).
+set(vorna_window_icon_sizes 32 64 128)
+add_executable(vorna-icon-export EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/data/icons/icon_export.cpp)
+target_link_libraries(vorna-icon-export PRIVATE vorna_app)
+add_custom_target(vorna-icons
+  COMMAND vorna-icon-export ${PROJECT_SOURCE_DIR}/data/icons ${vorna_window_icon_sizes}
+  COMMENT "Rendering the window's icon into data/icons/"
+  VERBATIM)
+
+if(WIN32)
+  return()
+endif()
+
+# What a Linux desktop and Debian want beside the programs.
+include(${CMAKE_CURRENT_LIST_DIR}/ManPages.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/ThemeIcons.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/PackageDocs.cmake)
+
+install(FILES ${vorna_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
 install(FILES ${PROJECT_SOURCE_DIR}/data/vorna.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-set(vorna_icon_sizes 32 64 128)
-foreach(size ${vorna_icon_sizes})
-  install(FILES ${PROJECT_SOURCE_DIR}/data/icons/vorna-${size}.png
+install(FILES ${PROJECT_SOURCE_DIR}/data/io.github.vorna.vorna.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${vorna_icon_svg}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size ${vorna_theme_icon_sizes})
+  install(FILES ${vorna_theme_icon_dir}/vorna-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME vorna.png)
 endforeach()
 
-# The PNGs above are committed, so building a package never runs a GUI program. After
-# a change to the window's icon, `cmake --build <dir> --target vorna-icons` renders
-# them again into data/icons/; commit the result.
-add_executable(vorna-icon-export EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/data/icons/icon_export.cpp)
-target_link_libraries(vorna-icon-export PRIVATE vorna_app)
-add_custom_target(vorna-icons
-  COMMAND vorna-icon-export ${PROJECT_SOURCE_DIR}/data/icons ${vorna_icon_sizes}
-  COMMENT "Rendering the icon into data/icons/"
-  VERBATIM)
+# Where bash-completion's pkg-config file puts completions for the prefix /usr; it
+# also looks under every $XDG_DATA_DIRS, so another prefix works as well.
+install(FILES ${PROJECT_SOURCE_DIR}/data/completion/vorna-cli
+              ${PROJECT_SOURCE_DIR}/data/completion/vorna-sim
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
-# Debian package: `cpack -G DEB` in the build folder.
-set(VORNA_PACKAGE_MAINTAINER "Vorna developers <vorna@example.org>"
-    CACHE STRING "Maintainer field of the Debian package")
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME vorna)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT ${VORNA_PACKAGE_MAINTAINER})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "programmer for RFID locker controllers")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Vorna reads and writes the settings of an RFID locker controller over a serial\n"
-    "line (a USB-RS485 adapter): card numbers, LED locker numbers, lock opening\n"
-    "times and guardian cards. It opens single lockers, captures a card held to the\n"
-    "reader, sets the bus address and keeps all settings in project files. The\n"
-    "window is in Polish. The package also holds vorna-sim, a controller simulator\n"
-    "on a pseudo-terminal.")
-string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VORNA_PACKAGE_MAINTAINER})
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Named outright: the platform plugins are loaded at run time, so no library scan finds them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6, libqt6gui6, libqt6core6, libqt6serialport6, qt6-qpa-plugins")
-# libc6 and libstdc++6 with their versions, from the linked programs.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_STRIP_FILES ON)
-include(CPack)
+install(FILES ${vorna_package_docs} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vorna)
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME vorna)
+
+include(${CMAKE_CURRENT_LIST_DIR}/DebianPackage.cmake)

@@ -10,6 +10,11 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick fonts-dejavu-core fonts-liberation
   valgrind time python3
+  # The Debian package: manual pages (help2man, with the pl_PL locale's sources),
+  # icons, metadata checks, lintian, and the installed package's own test
+  # (completion, man, the window's files traced for Qt's Polish texts).
+  help2man locales librsvg2-bin desktop-file-utils appstream lintian bash-completion man-db
+  qt6-translations-l10n strace
 )
 
 missing=()

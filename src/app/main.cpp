@@ -3,6 +3,7 @@
 #include <exception>
 #include <optional>
 
+#include "app/command_line.h"
 #include "app/display_check.h"
 #include "app/error_box.h"
 #include "app/form1.h"
@@ -34,6 +35,8 @@ std::optional<QApplication> startApplication(int &argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    if (const auto exitCode = answerCommandLine(argc, argv))
+        return *exitCode;
     std::optional<QApplication> application = startApplication(argc, argv);
     if (!application)
         return 1;

@@ -316,12 +316,15 @@ QString helpText()
         "  -h, --help             ten tekst / this text\n"
         "  --version              wersja / version\n"
         "\n"
+        // One code a line, so the manual page made from this text lists them as such.
         "Kody wyjścia / Exit codes:\n"
-        "  0 wykonano / done            1 inny błąd / other failure\n"
-        "  2 błędne wywołanie / usage   3 port się nie otwiera / port cannot be opened\n"
-        "  4 sterownik nie odpowiada / controller does not answer\n"
-        "  5 błędny plik projektu lub pole / invalid project file or field\n"
-        "  6 sterownik różni się od pliku / verify found differences\n");
+        "  0  wykonano / done\n"
+        "  1  inny błąd / other failure\n"
+        "  2  błędne wywołanie / usage\n"
+        "  3  port się nie otwiera / port cannot be opened\n"
+        "  4  sterownik nie odpowiada / controller does not answer\n"
+        "  5  błędny plik projektu lub pole / invalid project file or field\n"
+        "  6  sterownik różni się od pliku / verify found differences\n");
 }
 
 QString versionText() { return QStringLiteral("vorna-cli " VORNA_VERSION "\n"); }

@@ -155,7 +155,7 @@ TEST(CliUsage, HelpListsEveryCommandAndOption)
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("Użycie / Usage: vorna-cli --port PORT")));
     for (const char *word : {"read PLIK.vrp", "write PLIK.vrp", "verify PLIK.vrp", "open-locker N", "set-address NOWY",
                              "scan", "--address N", "--card-type", "--verify", "--time T", "--scan-range A-B",
-                             "--allow-defaults", "--trace", "--version", "6 sterownik różni się"})
+                             "--allow-defaults", "--trace", "--version", "6  sterownik różni się"})
         EXPECT_TRUE(r.out.contains(QString::fromUtf8(word))) << word;
 }
 
