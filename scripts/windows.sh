@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Cross-builds Vorna for 64-bit Windows on Debian: Qt for MinGW once into a cache outside
 # the work tree, then vorna.exe and vorna-cli.exe, a portable zip and an NSIS installer.
-# Usage: scripts/windows.sh [all|qt|build|package|test|e2e|installer]
+# Usage: scripts/windows.sh [all|qt|build|package|test|e2e|installer|dialogs]
 #   all (the default): Qt, the programs and both packages; test: the tests under Wine;
 #   e2e: the unpacked zip against the Linux simulator through a Wine COM port;
-#   installer: the installer installed, run and uninstalled silently under Wine.
+#   installer: the installer installed, run and uninstalled silently under Wine;
+#   dialogs: screenshots of the project file dialogs under a Polish Wine.
 # The packages land in out/: vorna-<version>-win64.zip and vorna-<version>-setup.exe.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -492,6 +493,52 @@ run_installer() {
   return "$failed"
 }
 
+# Wine's own texts follow the locale: Polish needs pl_PL.UTF-8 generated.
+polish_locale() {
+  locale -a | grep -qix 'pl_PL\.utf-\?8' && return
+  log "Generating the pl_PL.UTF-8 locale"
+  $sudo sed -i 's/^# *\(pl_PL\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^pl_PL\.UTF-8 UTF-8' /etc/locale.gen || echo 'pl_PL.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen > /dev/null
+  $sudo locale-gen > /dev/null
+}
+
+# The project file dialogs as a Polish Windows shows them (Wine's own, in a Polish
+# prefix), clicked in the unpacked zip's vorna.exe on a Wine desktop under Xvfb: a name
+# typed without extension is saved with ".vrp", the save dialog opens again with that
+# name and replaces the file without a question, and the open dialog lists the files.
+# Writes out/wine-dialog-{save,open}.png. Paced by pauses, so not part of CI.
+run_dialog_screenshots() {
+  dpkg-query -W -f='${Status}' xdotool 2>/dev/null | grep -q "install ok installed" \
+    || $sudo apt-get install -y -qq --no-install-recommends xdotool > /dev/null
+  polish_locale
+  export LANG=pl_PL.UTF-8
+  e2e_dir=$(mktemp -d)
+  trap 'timeout 60 wineserver -k 2> /dev/null || true; rm -rf "$e2e_dir"' EXIT
+  fresh_wine "$e2e_dir/prefix"
+  local app; app=$(unpack_zip "$e2e_dir/zip")
+  mkdir -p "$out" "$e2e_dir/projekty"
+  cp "$root/tests/project/data/new_file.vrp" "$e2e_dir/projekty/szafki-parter.vrp"
+  cd "$e2e_dir/projekty"   # where the dialogs open first
+  # The buttons' centres on the 1280x800 desktop: the window is centred on it, and its
+  # client area (form_tables.cpp) starts 3 px right of and 21 px below the frame's corner.
+  xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+    set -e
+    click() { xdotool mousemove "$1" "$2" click 1; sleep 5; }
+    load="1049 150" save="1129 150"
+    wine64 explorer /desktop=Vorna,1280x800 "$1" &
+    sleep 15
+    click $save; xdotool type --delay 50 szafki-pietro; xdotool key Return; sleep 4
+    [ -f szafki-pietro.vrp ] || { echo "FAIL: no szafki-pietro.vrp after the save" >&2; exit 1; }
+    echo "saved as szafki-pietro.vrp: the default extension added"
+    before=$(stat -c %i szafki-pietro.vrp)
+    click $save; import -window root "$2/wine-dialog-save.png"; xdotool key Return; sleep 4
+    [ "$(stat -c %i szafki-pietro.vrp)" != "$before" ] || { echo "FAIL: the second save did not replace the file" >&2; exit 1; }
+    echo "saved again under the name the dialog kept: replaced without a question"
+    click $load; import -window root "$2/wine-dialog-open.png"; xdotool key Escape; sleep 2
+    timeout 60 wineserver -k || true' _ "$app/vorna.exe" "$out"
+  ls -l "$out"/wine-dialog-*.png
+}
+
 case $step in
   qt) install_packages; build_qt ;;
   build) install_packages; build_qt; build_vorna ;;
@@ -499,6 +546,7 @@ case $step in
   test) install_packages; find_mingw_runtime; build_qt; run_tests ;;
   e2e) install_packages; build_qt; run_e2e ;;
   installer) install_packages; install_wine32; run_installer ;;
+  dialogs) install_packages; run_dialog_screenshots ;;
   all) install_packages; find_mingw_runtime; build_qt; build_vorna; package ;;
-  *) echo "usage: $0 [all|qt|build|package|test|e2e|installer]" >&2; exit 2 ;;
+  *) echo "usage: $0 [all|qt|build|package|test|e2e|installer|dialogs]" >&2; exit 2 ;;
 esac
