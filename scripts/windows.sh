@@ -460,9 +460,11 @@ run_installer() {
   [ "$installed" = "$expected" ] \
     || fail "installed files differ from the package: $(diff <(echo "$expected") <(echo "$installed") | grep '^[<>]' | tr '\n' ' ')"
   local shown
-  shown=$(timeout 60 wine64 "$dir/vorna-cli.exe" --version 2>&1 | tr -d '\r') || true
-  echo "installed vorna-cli.exe --version: $shown"
-  [ "$shown" = "vorna-cli $v" ] || fail "vorna-cli.exe --version printed '$shown'"
+  status=0
+  shown=$(WINEDEBUG=-all,err+module timeout 60 wine64 "$dir/vorna-cli.exe" --version 2>&1) || status=$?
+  shown=$(echo "$shown" | tr -d '\r')
+  echo "installed vorna-cli.exe --version (exit code $status): $shown"
+  [ "$status" -eq 0 ] && [ "$shown" = "vorna-cli $v" ] || fail "vorna-cli.exe --version"
   if [ -f "$link" ]; then
     local target
     target=$(x86_64-w64-mingw32-strings -a -e l "$link" | sed -n 's/^.*\([A-Z]:\\Program Files\\Vorna\\vorna\.exe\)/\1/ip' | head -n1)
