@@ -527,7 +527,7 @@ run_dialog_screenshots() {
     set -e
     click() { xdotool mousemove "$1" "$2" click 1; sleep 5; }
     load="1049 150" save="1129 150"
-    wine64 explorer /desktop=Vorna,1280x800 "$1" &
+    WINEDEBUG=-all,+commdlg wine64 explorer /desktop=Vorna,1280x800 "$1" 2> "$3" &
     sleep 15
     click $save; xdotool type --delay 50 szafki-pietro; xdotool key Return; sleep 4
     [ -f szafki-pietro.vrp ] || { echo "FAIL: no szafki-pietro.vrp after the save" >&2; exit 1; }
@@ -537,7 +537,11 @@ run_dialog_screenshots() {
     [ "$(stat -c %i szafki-pietro.vrp)" != "$before" ] || { echo "FAIL: the second save did not replace the file" >&2; exit 1; }
     echo "saved again under the name the dialog kept: replaced without a question"
     click $load; import -window root "$2/wine-dialog-open.png"; xdotool key Escape; sleep 2
-    timeout 60 wineserver -k || true' _ "$app/vorna.exe" "$out"
+    timeout 60 wineserver -k || true' _ "$app/vorna.exe" "$out" "$e2e_dir/commdlg.log"
+  # Wine's trace of its file dialog: the system's own dialog was shown, and given the
+  # name last chosen.
+  grep -m1 'SetFileName.*szafki-pietro\.vrp' "$e2e_dir/commdlg.log" \
+    || { echo "FAIL: the system's file dialog was not given the name last chosen" >&2; exit 1; }
   ls -l "$out"/wine-dialog-*.png
 }
 
