@@ -307,6 +307,13 @@ fresh_wine() {
   [ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot made no prefix in $WINEPREFIX" >&2; exit 1; }
 }
 
+# Ends what still runs in the fresh prefix of this step, and removes the step's folder.
+# Another prefix's programs (another work tree's tests) are left alone.
+end_fresh() {
+  [[ ${WINEPREFIX:-} == "$e2e_dir"/* ]] && { timeout 60 wineserver -k 2> /dev/null || true; }
+  rm -rf "$e2e_dir"
+}
+
 # The hook com_port.sh builds lives beside the prefix, not in the shared cache.
 hook_dir() { echo "${VORNA_WINE_DIR:-$wine_prefix-hook}"; }
 
@@ -332,8 +339,7 @@ end_e2e() {
     echo "-- the last frames the simulator saw and answered:"
     tail -n 8 "$e2e_dir/sim.log"
   fi
-  timeout 60 wineserver -k 2> /dev/null || true
-  rm -rf "$e2e_dir"
+  end_fresh
 }
 
 # What a technician downloads, against the Linux simulator's terminal as Wine's COM5 and
@@ -438,7 +444,7 @@ run_installer() {
   setup=$out/$name-setup.exe
   [ -f "$setup" ] || { echo "no $setup: run scripts/windows.sh first" >&2; exit 1; }
   e2e_dir=$(mktemp -d)
-  trap 'timeout 60 wineserver -k 2> /dev/null || true; rm -rf "$e2e_dir"' EXIT
+  trap end_fresh EXIT
   fresh_wine "$e2e_dir/prefix"
   local c=$WINEPREFIX/drive_c
   local dir="$c/Program Files/Vorna" link="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Vorna.lnk"
@@ -515,7 +521,7 @@ run_dialog_screenshots() {
   polish_locale
   export LANG=pl_PL.UTF-8
   e2e_dir=$(mktemp -d)
-  trap 'timeout 60 wineserver -k 2> /dev/null || true; rm -rf "$e2e_dir"' EXIT
+  trap end_fresh EXIT
   fresh_wine "$e2e_dir/prefix"
   local app; app=$(unpack_zip "$e2e_dir/zip")
   mkdir -p "$out" "$e2e_dir/projekty"
