@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Cross-builds Vorna for 64-bit Windows on Debian: Qt for MinGW once into a cache outside
 # the work tree, then vorna.exe and vorna-cli.exe, a portable zip and an NSIS installer.
-# Usage: scripts/windows.sh [all|qt|build|package|test|e2e]
+# Usage: scripts/windows.sh [all|qt|build|package|test|e2e|installer|dialogs]
 #   all (the default): Qt, the programs and both packages; test: the tests under Wine;
-#   e2e: the Windows programs against the Linux simulator through a Wine COM port.
+#   e2e: the unpacked zip against the Linux simulator through a Wine COM port;
+#   installer: the installer installed, run and uninstalled silently under Wine;
+#   dialogs: screenshots of the project file dialogs under a Polish Wine.
 # The packages land in out/: vorna-<version>-win64.zip and vorna-<version>-setup.exe.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,7 +18,6 @@ toolchain=$root/cmake/mingw-w64-x86_64.cmake
 build=$root/build-win
 out=$root/out
 wine_prefix=${VORNA_WINEPREFIX:-$cache/wine}
-mingw_runtime=(/usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib)
 jobs=$(nproc)
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
@@ -25,9 +26,9 @@ export DEBIAN_FRONTEND=noninteractive
 log() { printf '== %s ==\n' "$*"; }
 
 install_packages() {
-  local packages=(g++-mingw-w64-x86-64-posix wine64 wine nsis dpkg-dev zip xz-utils
+  local packages=(g++-mingw-w64-x86-64-posix wine64 wine nsis dpkg-dev zip unzip xz-utils
                   googletest cmake ninja-build qt6-base-dev qt6-base-dev-tools xvfb xauth
-                  fonts-dejavu-core fonts-liberation)
+                  fonts-dejavu-core fonts-liberation qt6-translations-l10n)
   local missing=() p
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -42,6 +43,20 @@ install_packages() {
     $sudo apt-get update -qq
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
+}
+
+# The folders of the MinGW runtime DLLs, as the compiler that links the programs finds
+# them. Asked only once MinGW is installed: on a first run it is not there before.
+find_mingw_runtime() {
+  local dll path
+  mingw_runtime=()
+  for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+    path=$(x86_64-w64-mingw32-g++-posix -print-file-name="$dll")
+    # The compiler echoes a name it cannot find as it stands.
+    [ -f "$path" ] || { echo "MinGW's $dll not found (the compiler says: $path)" >&2; exit 1; }
+    path=$(dirname "$(readlink -f "$path")")
+    [[ " ${mingw_runtime[*]} " == *" $path "* ]] || mingw_runtime+=("$path")
+  done
 }
 
 # Configure flags are part of the cache key: changing them rebuilds Qt.
@@ -111,15 +126,17 @@ build_googletest() {
   gtest_prefix=$cache/googletest-$key
   [ -f "$gtest_prefix/.complete" ] && return
   log "Building GoogleTest for Windows"
-  rm -rf "$cache/googletest-build"
-  cmake -S /usr/src/googletest -B "$cache/googletest-build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$gtest_prefix" -DBUILD_GMOCK=OFF \
-    > "$cache/googletest.log" 2>&1 \
-    && nice -n 5 cmake --build "$cache/googletest-build" -j "$jobs" >> "$cache/googletest.log" 2>&1 \
-    && cmake --install "$cache/googletest-build" >> "$cache/googletest.log" 2>&1 \
-    || { tail -n 40 "$cache/googletest.log"; exit 1; }
-  touch "$gtest_prefix/.complete"
-  rm -rf "$cache/googletest-build"
+  # Built aside and moved into place whole: several work trees may share the cache.
+  local tmp; tmp=$(mktemp -d "$cache/googletest-build.XXXXXX")
+  cmake -S /usr/src/googletest -B "$tmp/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$tmp/prefix" -DBUILD_GMOCK=OFF \
+    > "$tmp/googletest.log" 2>&1 \
+    && nice -n 5 cmake --build "$tmp/build" -j "$jobs" >> "$tmp/googletest.log" 2>&1 \
+    && cmake --install "$tmp/build" >> "$tmp/googletest.log" 2>&1 \
+    || { tail -n 40 "$tmp/googletest.log"; rm -rf "$tmp"; exit 1; }
+  touch "$tmp/prefix/.complete"
+  [ -f "$gtest_prefix/.complete" ] || { rm -rf "$gtest_prefix"; mv "$tmp/prefix" "$gtest_prefix"; }
+  rm -rf "$tmp"
 }
 
 build_vorna() {
@@ -134,40 +151,96 @@ build_vorna() {
 }
 
 version() { sed -n 's/^project(Vorna VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt"; }
+copyright() { sed -n 's/^set(VORNA_COPYRIGHT "\(.*\)")$/\1/p' "$root/cmake/VersionResource.cmake"; }
+
+# Windows' own DLLs, in lower case: a program or plugin of the package may import these,
+# and the api-ms-win-* API sets, and otherwise only what the package holds.
+windows_dlls=(advapi32 authz comdlg32 d3d9 d3d11 dwmapi dwrite dxgi gdi32 imm32 kernel32 mpr
+  msvcrt netapi32 ole32 oleaut32 setupapi shcore shell32 shlwapi user32 userenv uxtheme version
+  winmm ws2_32 wtsapi32)
+
+imports() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p'; }
+
+# Copies a file into the package and notes where it came from (for the notices).
+ship() {
+  local file=$1 dir=$2
+  mkdir -p "$stage/$dir"
+  cp "$file" "$stage/$dir/"
+  printf '%s\t%s\n' "${dir:+$dir/}$(basename "$file")" "$(readlink -f "$file")" >> "$origins"
+}
 
 # The DLLs a program or plugin imports that come with Qt or MinGW, and theirs in turn.
-# Windows' own DLLs are found in no folder searched here and are left out.
 copy_imports() {
-  local file=$1 dest=$2 dll dir
-  for dll in $(x86_64-w64-mingw32-objdump -p "$file" | sed -n 's/^\s*DLL Name: //p'); do
-    [ -f "$dest/$dll" ] && continue
+  local dll dir
+  for dll in $(imports "$1"); do
+    [ -f "$stage/$dll" ] && continue
     for dir in "$qt_prefix/bin" "${mingw_runtime[@]}"; do
       if [ -f "$dir/$dll" ]; then
-        cp "$dir/$dll" "$dest/"
-        copy_imports "$dest/$dll" "$dest"
+        ship "$dir/$dll" ""
+        copy_imports "$dir/$dll"
         break
       fi
     done
   done
 }
 
+# Fails, naming each, when a program or DLL in the folder imports a DLL that is neither
+# beside the programs nor one of Windows' own.
+check_imports() {
+  local folder=$1 f dll lower missing=0
+  while IFS= read -r -d '' f; do
+    for dll in $(imports "$f"); do
+      lower=${dll,,}
+      [[ $lower == api-ms-win-* || " ${windows_dlls[*]} " == *" ${lower%.dll} "* ]] && continue
+      [ -n "$(find "$folder" -maxdepth 1 -iname "$dll" -print -quit)" ] && continue
+      echo "${f#"$folder"/} imports $dll, which is neither in the package nor Windows' own" >&2
+      missing=1
+    done
+  done < <(find "$folder" -iname '*.exe' -print0 -o -iname '*.dll' -print0)
+  [ "$missing" -eq 0 ] || exit 1
+}
+
+# The version resource of each program, read back from the file: the project's version,
+# the product's name and the file's own.
+check_version_resources() {
+  local f
+  for f in "$stage"/*.exe; do
+    x86_64-w64-mingw32-windres -J coff -O rc -i "$f" \
+      | python3 "$root/scripts/version_resource.py" "$(basename "$f")" "$(version)"
+  done
+}
+
+# Debian's version of the qt6-base source that Qt for Windows is built from (its cache key).
+qt_source_version() {
+  apt-get source --print-uris -qq qt6-base | sed -n "s/.* qt6-base_\(.*\)\.dsc .*/\1/p"
+}
+
 package() {
-  local v stage name
+  local v name f
   v=$(version)
   name=vorna-$v
   stage=$build/package/$name
+  origins=$build/package/origins.tsv
   log "Packaging $name for Windows"
-  rm -rf "$build/package" && mkdir -p "$stage/platforms" "$stage/styles" "$out"
-  cp "$build/src/app/vorna.exe" "$build/src/cli/vorna-cli.exe" "$stage/"
+  rm -rf "$build/package" && mkdir -p "$stage" "$out"
+  ship "$build/src/app/vorna.exe" ""
+  ship "$build/src/cli/vorna-cli.exe" ""
   # Plugins are loaded at run time: the platform, and the style that gives the window
   # the system's own look (without it Qt falls back to a generic one).
-  cp "$qt_prefix/plugins/platforms/qwindows.dll" "$stage/platforms/"
-  cp "$qt_prefix/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
-  local f
+  ship "$qt_prefix/plugins/platforms/qwindows.dll" platforms
+  ship "$qt_prefix/plugins/styles/qwindowsvistastyle.dll" styles
   for f in "$stage"/*.exe "$stage"/platforms/*.dll "$stage"/styles/*.dll; do
-    copy_imports "$f" "$stage"
+    copy_imports "$f"
   done
+  check_imports "$stage"
+  # Qt's own texts (dialog buttons, context menus) in Polish; vorna.exe loads it from here.
+  ship /usr/share/qt6/translations/qtbase_pl.qm translations
   find "$stage" -name '*.exe' -o -name '*.dll' | xargs x86_64-w64-mingw32-strip --strip-unneeded
+  check_version_resources
+  cp "$root/LICENSE" "$stage/LICENSE.txt"
+  python3 "$root/scripts/package_licences.py" --stage "$stage" --origins "$origins" \
+    --build "$build" --qt-prefix "$qt_prefix" --qt-version "$qt_version" --qt-source "$(qt_source_version)" \
+    --serialport "$serialport_tar" --version "$v"
 
   rm -f "$out/$name-win64.zip"
   (cd "$build/package" && zip -qr9 "$out/$name-win64.zip" "$name")
@@ -181,7 +254,10 @@ package() {
     "$root"/data/icons/vorna-{32,64,128}.png
   makensis -V2 -DVERSION="$v" -DSTAGE="$stage" -DICON="$build/package/vorna.ico" \
     -DFILES="$build/package/files.nsh" -DDIRS="$build/package/dirs.nsh" \
+    -DLICENSE="$stage/LICENSE.txt" -DCOPYRIGHT="$(copyright)" \
     -DOUTFILE="$out/$name-setup.exe" "$root/data/windows/vorna.nsi"
+  echo "   size  in the zip  file"
+  unzip -lv "$out/$name-win64.zip" | awk 'NR > 3 && $8 ~ /[^\/]$/ { printf "%9s %9s  %s\n", $1, $3, $8 }' | sort -k3
   ls -l "$out/$name-win64.zip" "$out/$name-setup.exe"
 }
 
@@ -218,6 +294,43 @@ run_tests() {
   return $status
 }
 
+# A Wine prefix made afresh, and nothing on WINEPATH: a program finds only the DLLs of
+# its own folder and Windows' (Wine's) own, as on a bare Windows.
+fresh_wine() {
+  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  export PATH=$PATH:/usr/lib/wine   # wine64 itself, for 64-bit programs and registry views
+  unset WINEPATH
+  rm -rf "$WINEPREFIX"
+  log "A fresh Wine prefix: $WINEPREFIX"
+  timeout 300 wineboot --init > /dev/null 2>&1 || true
+  timeout 120 wineserver -w || true
+  [ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot made no prefix in $WINEPREFIX" >&2; exit 1; }
+}
+
+# Ends what still runs in the fresh prefix of this step, and removes the step's folder.
+# Another prefix's programs (another work tree's tests) are left alone.
+end_fresh() {
+  [[ ${WINEPREFIX:-} == "$e2e_dir"/* ]] && { timeout 60 wineserver -k 2> /dev/null || true; }
+  rm -rf "$e2e_dir"
+}
+
+# The hook com_port.sh builds lives beside the prefix, not in the shared cache.
+hook_dir() { echo "${VORNA_WINE_DIR:-$wine_prefix-hook}"; }
+
+# The package unpacked into a folder, as a technician unpacks the zip; prints its path.
+unpack_zip() {
+  local zip; zip=$out/vorna-$(version)-win64.zip
+  [ -f "$zip" ] || { echo "no $zip: run scripts/windows.sh first" >&2; exit 1; }
+  mkdir -p "$1" && unzip -q "$zip" -d "$1"
+  echo "$1/vorna-$(version)"
+}
+
+# Every DLL that Wine loaded from a file (not one of its own) came from the given folder
+# or is the test hook: read from a WINEDEBUG=-all,err+module,+loaddll log.
+check_loaded_from() {
+  python3 "$root/scripts/wine_loaded_dlls.py" "$1" "$(winepath -w "$2")" "$(winepath -w "$(hook_dir)")"
+}
+
 # On a failure the simulator's last frames show which side went quiet.
 end_e2e() {
   local status=$?
@@ -226,59 +339,226 @@ end_e2e() {
     echo "-- the last frames the simulator saw and answered:"
     tail -n 8 "$e2e_dir/sim.log"
   fi
-  rm -rf "$e2e_dir"
+  end_fresh
 }
 
-# The Linux simulator's terminal as Wine's COM5 and COM12 (a two-digit name). Wine 8
-# reads a pseudo-terminal through a COM port only with the test hook that
-# tests/wine/com_port.sh loads into the program.
+# What a technician downloads, against the Linux simulator's terminal as Wine's COM5 and
+# COM12 (a two-digit name): the unpacked zip in a fresh prefix. Wine 8 reads a
+# pseudo-terminal through a COM port only with the test hook that tests/wine/com_port.sh
+# loads into the program.
 run_e2e() {
-  wine_env
   local linux_build=${VORNA_LINUX_BUILD:-$root/build-test}
   [ -x "$linux_build/sim/vorna-sim" ] && [ -x "$linux_build/src/cli/vorna-cli" ] \
     || { echo "no Linux build with vorna-sim and vorna-cli in $linux_build" >&2; exit 1; }
   e2e_dir=$(mktemp -d)
   trap end_e2e EXIT
+  fresh_wine "$e2e_dir/prefix"
+  local app; app=$(unpack_zip "$e2e_dir/zip")
   "$linux_build/sim/vorna-sim" --pace --log --link "$e2e_dir/tty" --memory "$e2e_dir/controller.bin" \
     > "$e2e_dir/sim.out" 2> "$e2e_dir/sim.log" &
   sim_pid=$!
   local i
   for i in $(seq 50); do [ -e "$e2e_dir/tty" ] && break; sleep 0.1; done
-  export WINE_DIR=$cache/wine-hook WINE_TIMEOUT=180
+  export WINE_DIR; WINE_DIR=$(hook_dir)
+  export WINE_TIMEOUT=180
   local com_port=$root/tests/wine/com_port.sh
+  cd "$e2e_dir"   # no DLL from the current folder either
 
   # Polish letters in the paths: the programs must find the files all the same.
   local project=$e2e_dir/projekt-zażółć.vrp readback=$e2e_dir/odczyt-łódź.vrp
   cp "$root/tests/project/data/new_file.vrp" "$project"
-  log "vorna-cli.exe write --verify, then read, through COM5"
+  log "The unpacked zip's vorna-cli.exe: write --verify, then read, through COM5"
   local t0=$SECONDS
-  "$com_port" "$e2e_dir/tty" COM5 "$build/src/cli/vorna-cli.exe" --port COM5 write --verify "$(winepath -w "$project")"
-  "$com_port" "$e2e_dir/tty" COM5 "$build/src/cli/vorna-cli.exe" --port COM5 read "$(winepath -w "$readback")"
+  WINEDEBUG=-all,err+module,+loaddll "$com_port" "$e2e_dir/tty" COM5 "$app/vorna-cli.exe" --port COM5 write --verify \
+    "$(winepath -w "$project")" 2> "$e2e_dir/cli-loads.log" \
+    || { i=$?; grep -v ':loaddll:' "$e2e_dir/cli-loads.log" >&2; echo "vorna-cli.exe: exit code $i" >&2; return 1; }
+  grep -v ':loaddll:' "$e2e_dir/cli-loads.log" >&2 || true
+  check_loaded_from "$e2e_dir/cli-loads.log" "$app"
+  "$com_port" "$e2e_dir/tty" COM5 "$app/vorna-cli.exe" --port COM5 read "$(winepath -w "$readback")"
   echo "write --verify and read under Wine: $((SECONDS - t0)) s"
   log "The file Windows read, checked by the Linux build against the controller"
   "$linux_build/src/cli/vorna-cli" --port "$e2e_dir/tty" verify "$readback"
   cmp "$project" "$readback"
 
-  log "The window reads the card list through COM12 (Qt's windows platform, under Xvfb)"
+  # The window's test program stands in for vorna.exe here: the same window from the
+  # same library, clicked and read back field by field. It runs from a copy of the
+  # unpacked folder, so it loads the shipped DLLs, platform and style; it adds Qt6Test.dll.
+  log "The window reads the card list through COM12, from a copy of the unpacked zip (under Xvfb)"
+  local window=$e2e_dir/window
+  cp -r "$app" "$window"
+  cp "$build/tests/tst_com_port.exe" "$qt_prefix/bin/Qt6Test.dll" "$window/"
+  check_imports "$window"
   mkdir -p "$out"
-  local status=0 report=$build/tests/tst_com_port.txt
-  rm -f "$report"
+  local status=0 report=$e2e_dir/tst_com_port.txt
   VORNA_TEST_PORT=COM12 VORNA_TEST_PROJECT="$(winepath -w "$project")" \
-    VORNA_TEST_SCREENSHOT="$(winepath -w "$out/vorna-wine-card-list.png")" \
+    VORNA_TEST_SCREENSHOT="$(winepath -w "$out/vorna-wine-card-list.png")" WINEDEBUG=-all,err+module,+loaddll \
     xvfb-run -a -s "-screen 0 1280x1024x24" \
-    "$com_port" "$e2e_dir/tty" COM12 "$build/tests/tst_com_port.exe" -o "$(winepath -w "$report"),txt" \
-    || status=$?
+    "$com_port" "$e2e_dir/tty" COM12 "$window/tst_com_port.exe" -o "$(winepath -w "$report"),txt" \
+    2> "$e2e_dir/window-loads.log" || status=$?
+  grep -v ':loaddll:' "$e2e_dir/window-loads.log" >&2 || true
   cat "$report" 2> /dev/null || echo "tst_com_port.exe wrote no report"
   grep -q '^Totals: [1-9][0-9]* passed, 0 failed, 0 skipped' "$report" 2> /dev/null || status=1
-  return $status
+  check_loaded_from "$e2e_dir/window-loads.log" "$window" || status=1
+
+  log "The unpacked zip's vorna.exe starts and shows its window (under Xvfb)"
+  local title="Ostek Programator Vorna v.4"
+  WINEDEBUG=-all,err+module,+loaddll xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    wine64 "$1" 2> "$2" &
+    for i in $(seq 240); do
+      if xwininfo -root -tree | grep -qF "\"$3\""; then
+        echo "vorna.exe shows its window \"$3\""; timeout 60 wineserver -k; exit 0
+      fi
+      sleep 0.5
+    done
+    echo "vorna.exe showed no window \"$3\" within 120 s" >&2; timeout 60 wineserver -k; exit 1' \
+    _ "$app/vorna.exe" "$e2e_dir/vorna-loads.log" "$title" || status=1
+  check_loaded_from "$e2e_dir/vorna-loads.log" "$app" || status=1
+  return "$status"
+}
+
+# The NSIS installer is a 32-bit program: Wine runs it with Debian's wine32, which
+# needs the i386 architecture.
+install_wine32() {
+  dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed" && return
+  log "Installing wine32 (i386)"
+  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+  local apt_log; apt_log=$(mktemp)
+  { $sudo apt-get update -qq && $sudo apt-get install -y -qq --no-install-recommends wine32:i386; } \
+    > "$apt_log" 2>&1 || { tail -n 40 "$apt_log"; rm -f "$apt_log"; exit 1; }
+  rm -f "$apt_log"
+  dpkg-query -W -f='wine32 ${Version}\n' wine32:i386
+}
+
+# A value of the 64-bit registry, or nothing when the key or value is not there.
+reg_value() {
+  wine64 reg query "$1" /v "$2" 2> /dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+}
+
+# The installer in a fresh prefix, silently, as CI can: what it installs, the program
+# it installs, its Start-menu link and Uninstall entry; then the silent uninstall, and
+# that nothing of it is left.
+run_installer() {
+  local v name setup
+  v=$(version)
+  name=vorna-$v
+  setup=$out/$name-setup.exe
+  [ -f "$setup" ] || { echo "no $setup: run scripts/windows.sh first" >&2; exit 1; }
+  e2e_dir=$(mktemp -d)
+  trap end_fresh EXIT
+  fresh_wine "$e2e_dir/prefix"
+  local c=$WINEPREFIX/drive_c
+  local dir="$c/Program Files/Vorna" link="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Vorna.lnk"
+  local key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vorna'
+  local failed=0
+  fail() { echo "FAIL: $*"; failed=1; }
+
+  log "Installing: $(basename "$setup") /S"
+  local status=0
+  timeout 300 wine "$setup" /S || status=$?
+  timeout 120 wineserver -w || true
+  echo "setup.exe exit code: $status"
+  [ "$status" -eq 0 ] || fail "setup.exe /S exit code $status"
+  # The folder holds what the zip holds, and the uninstaller.
+  local installed expected
+  installed=$(cd "$dir" 2> /dev/null && find . -type f | sort)
+  expected=$( (unzip -Z1 "$out/$name-win64.zip" | sed -n "s|^$name/\(.*[^/]\)\$|./\1|p"; echo ./uninstall.exe) | sort)
+  echo "C:\\Program Files\\Vorna: $(echo "$installed" | grep -c .) files, $(du -sk "$dir" 2> /dev/null | cut -f1) KiB"
+  [ "$installed" = "$expected" ] \
+    || fail "installed files differ from the package: $(diff <(echo "$expected") <(echo "$installed") | grep '^[<>]' | tr '\n' ' ')"
+  local shown
+  status=0
+  shown=$(WINEDEBUG=-all,err+module timeout 60 wine64 "$dir/vorna-cli.exe" --version 2>&1) || status=$?
+  shown=$(echo "$shown" | tr -d '\r')
+  echo "installed vorna-cli.exe --version (exit code $status): $shown"
+  [ "$status" -eq 0 ] && [ "$shown" = "vorna-cli $v" ] || fail "vorna-cli.exe --version"
+  if [ -f "$link" ]; then
+    local target
+    target=$(x86_64-w64-mingw32-strings -a -e l "$link" | sed -n 's/^.*\([A-Z]:\\Program Files\\Vorna\\vorna\.exe\)/\1/ip' | head -n1)
+    echo "Start menu: Vorna.lnk -> $target"
+    [ -n "$target" ] || fail "Vorna.lnk does not point at vorna.exe"
+  else
+    fail "no Start-menu link $link"
+  fi
+  local shown_name shown_version
+  shown_name=$(reg_value "$key" DisplayName)
+  shown_version=$(reg_value "$key" DisplayVersion)
+  echo "Uninstall entry: DisplayName=$shown_name DisplayVersion=$shown_version UninstallString=$(reg_value "$key" UninstallString)"
+  [ "$shown_name" = Vorna ] || fail "DisplayName is '$shown_name'"
+  [ "$shown_version" = "$v" ] || fail "DisplayVersion is '$shown_version'"
+
+  log "Uninstalling: uninstall.exe /S"
+  status=0
+  # The uninstaller runs from a copy of itself in the temporary folder: wait for that too.
+  timeout 300 wine "$dir/uninstall.exe" /S || status=$?
+  timeout 120 wineserver -w || true
+  echo "uninstall.exe exit code: $status"
+  [ "$status" -eq 0 ] || fail "uninstall.exe /S exit code $status"
+  [ ! -e "$dir" ] || fail "left behind: $(cd "$dir" && find . | tr '\n' ' ')"
+  [ ! -e "$link" ] || fail "left behind: the Start-menu link"
+  wine64 reg query "$key" > /dev/null 2>&1 && fail "left behind: $key"
+  wine64 reg query 'HKLM\Software\Vorna' > /dev/null 2>&1 && fail 'left behind: HKLM\Software\Vorna'
+  [ "$failed" -eq 0 ] && echo "Nothing of Vorna is left: no folder, no link, no registry key."
+  return "$failed"
+}
+
+# Wine's own texts follow the locale: Polish needs pl_PL.UTF-8 generated.
+polish_locale() {
+  locale -a | grep -qix 'pl_PL\.utf-\?8' && return
+  log "Generating the pl_PL.UTF-8 locale"
+  $sudo sed -i 's/^# *\(pl_PL\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^pl_PL\.UTF-8 UTF-8' /etc/locale.gen || echo 'pl_PL.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen > /dev/null
+  $sudo locale-gen > /dev/null
+}
+
+# The project file dialogs as a Polish Windows shows them (Wine's own, in a Polish
+# prefix), clicked in the unpacked zip's vorna.exe on a Wine desktop under Xvfb: a name
+# typed without extension is saved with ".vrp", the save dialog opens again with that
+# name and replaces the file without a question, and the open dialog lists the files.
+# Writes out/wine-dialog-{save,open}.png. Paced by pauses, so not part of CI.
+run_dialog_screenshots() {
+  dpkg-query -W -f='${Status}' xdotool 2>/dev/null | grep -q "install ok installed" \
+    || $sudo apt-get install -y -qq --no-install-recommends xdotool > /dev/null
+  polish_locale
+  export LANG=pl_PL.UTF-8
+  e2e_dir=$(mktemp -d)
+  trap end_fresh EXIT
+  fresh_wine "$e2e_dir/prefix"
+  local app; app=$(unpack_zip "$e2e_dir/zip")
+  mkdir -p "$out" "$e2e_dir/projekty"
+  cp "$root/tests/project/data/new_file.vrp" "$e2e_dir/projekty/szafki-parter.vrp"
+  cd "$e2e_dir/projekty"   # where the dialogs open first
+  # The buttons' centres on the 1280x800 desktop: the window is centred on it, and its
+  # client area (form_tables.cpp) starts 3 px right of and 21 px below the frame's corner.
+  xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+    set -e
+    click() { xdotool mousemove "$1" "$2" click 1; sleep 5; }
+    load="1049 150" save="1129 150"
+    WINEDEBUG=-all,+commdlg wine64 explorer /desktop=Vorna,1280x800 "$1" 2> "$3" &
+    sleep 15
+    click $save; xdotool type --delay 50 szafki-pietro; xdotool key Return; sleep 4
+    [ -f szafki-pietro.vrp ] || { echo "FAIL: no szafki-pietro.vrp after the save" >&2; exit 1; }
+    echo "saved as szafki-pietro.vrp: the default extension added"
+    before=$(stat -c %i szafki-pietro.vrp)
+    click $save; import -window root "$2/wine-dialog-save.png"; xdotool key Return; sleep 4
+    [ "$(stat -c %i szafki-pietro.vrp)" != "$before" ] || { echo "FAIL: the second save did not replace the file" >&2; exit 1; }
+    echo "saved again under the name the dialog kept: replaced without a question"
+    click $load; import -window root "$2/wine-dialog-open.png"; xdotool key Escape; sleep 2
+    timeout 60 wineserver -k || true' _ "$app/vorna.exe" "$out" "$e2e_dir/commdlg.log"
+  # Wine's trace of its file dialog: the system's own dialog was shown, and given the
+  # name last chosen.
+  grep -m1 'SetFileName.*szafki-pietro\.vrp' "$e2e_dir/commdlg.log" \
+    || { echo "FAIL: the system's file dialog was not given the name last chosen" >&2; exit 1; }
+  ls -l "$out"/wine-dialog-*.png
 }
 
 case $step in
   qt) install_packages; build_qt ;;
   build) install_packages; build_qt; build_vorna ;;
-  package) install_packages; build_qt; package ;;
-  test) install_packages; build_qt; run_tests ;;
+  package) install_packages; find_mingw_runtime; build_qt; package ;;
+  test) install_packages; find_mingw_runtime; build_qt; run_tests ;;
   e2e) install_packages; build_qt; run_e2e ;;
-  all) install_packages; build_qt; build_vorna; package ;;
-  *) echo "usage: $0 [all|qt|build|package|test|e2e]" >&2; exit 2 ;;
+  installer) install_packages; install_wine32; run_installer ;;
+  dialogs) install_packages; run_dialog_screenshots ;;
+  all) install_packages; find_mingw_runtime; build_qt; build_vorna; package ;;
+  *) echo "usage: $0 [all|qt|build|package|test|e2e|installer|dialogs]" >&2; exit 2 ;;
 esac

@@ -1,6 +1,7 @@
 ; The Windows installer. Built by scripts/windows.sh, which defines VERSION, STAGE (the
 ; folder of the portable zip), ICON, FILES and DIRS (lists of what STAGE holds, for the
-; uninstaller) and OUTFILE.
+; uninstaller), LICENSE (the project's licence, shown before installing), COPYRIGHT and
+; OUTFILE.
 Unicode true
 SetCompressor /SOLID lzma
 !include "MUI2.nsh"
@@ -12,11 +13,20 @@ InstallDir "$PROGRAMFILES64\Vorna"
 InstallDirRegKey HKLM "Software\Vorna" "InstallDir"
 RequestExecutionLevel admin
 
+; The installer's own version resource, from the same version as the programs'.
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1045 "ProductName" "Vorna"
+VIAddVersionKey /LANG=1045 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1045 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1045 "FileDescription" "Instalator programu Vorna"
+VIAddVersionKey /LANG=1045 "LegalCopyright" "${COPYRIGHT}"
+
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vorna"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\vorna.exe"
 
+!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH

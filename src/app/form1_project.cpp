@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -17,7 +18,8 @@ namespace {
 constexpr char kLastChosen[] = "lastChosenFile";
 
 // Each dialog is made on first use and lives as long as the window, so it can open
-// with the name last chosen in it. Non-native, so it behaves the same everywhere.
+// with the name last chosen in it. On Windows it is the system's own dialog, as in
+// every other program there; elsewhere Qt's, which behaves the same on every desktop.
 QFileDialog *projectDialog(TForm1 *form, QFileDialog::AcceptMode mode)
 {
     const bool save = mode == QFileDialog::AcceptSave;
@@ -27,10 +29,12 @@ QFileDialog *projectDialog(TForm1 *form, QFileDialog::AcceptMode mode)
 
     auto *dialog = new QFileDialog(form);
     dialog->setObjectName(name);
+#ifndef Q_OS_WIN
     dialog->setOption(QFileDialog::DontUseNativeDialog);
+#endif
     dialog->setAcceptMode(mode);
     // The open filter's spelling is the one users have always seen; the list shows
-    // the name alone, without the pattern Qt would append.
+    // the name alone, without the pattern (Qt's dialog and Windows' alike).
     dialog->setNameFilter(save ? QStringLiteral("Programator Vorna (*.vrp)")
                                : QStringLiteral("Programoatr Vorna (*.vrp)"));
     dialog->setOption(QFileDialog::HideNameFilterDetails);
@@ -49,9 +53,12 @@ QFileDialog *projectDialog(TForm1 *form, QFileDialog::AcceptMode mode)
 std::optional<QString> choose(QFileDialog *dialog)
 {
     // Set while the dialog is hidden: a shown dialog ignores it once its name field has focus.
+    // The system's dialog takes only the name from selectFile, so the folder goes first.
     const QString last = dialog->property(kLastChosen).toString();
-    if (!last.isEmpty())
+    if (!last.isEmpty()) {
+        dialog->setDirectory(QFileInfo(last).absolutePath());
         dialog->selectFile(last);
+    }
     if (dialog->exec() != QDialog::Accepted) {
         // The dialog keeps what was typed before the cancel, and there is no way to
         // empty its name field: with no name chosen yet, start afresh next time.
