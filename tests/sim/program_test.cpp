@@ -49,7 +49,8 @@ TEST(Program, VersionIsTheProjectVersion)
 TEST(Program, BadOptionsExitWithTwo)
 {
     for (const QStringList &args : {QStringList{"--frobnicate"}, QStringList{"--address", "nine"},
-                                    QStringList{"--delay"}, QStringList{"--card", "XYZ"}}) {
+                                    QStringList{"--delay"}, QStringList{"--card", "XYZ"},
+                                    QStringList{"--control", "/tmp"}}) {
         SCOPED_TRACE(args.join(' ').toStdString());
         const test::ProgramRun run = runProgram(args);
         EXPECT_EQ(run.exitCode, 2);
@@ -57,6 +58,15 @@ TEST(Program, BadOptionsExitWithTwo)
         EXPECT_TRUE(run.err.startsWith("vorna-sim: ")) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains("--help"));
     }
+}
+
+TEST(Program, AControlFolderThatIsNoFolderIsRefused)
+{
+    QTemporaryDir dir;
+    const test::ProgramRun run = runProgram({"--control", dir.filePath("none"), "--link", dir.filePath("tty")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, "vorna-sim: --control " + dir.filePath("none") + ": not a folder\n");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("tty")));
 }
 
 TEST(Program, ServesOnItsLinkUntilTerminated)
