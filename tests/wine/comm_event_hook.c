@@ -19,7 +19,10 @@
  * one, and posts the packet on the handle's completion port. The port and key
  * come from CreateIoCompletionPort, which is replaced too, to note them. (Posting
  * a zero-length read instead was tried: now and then the read itself goes pending
- * on the pty and no packet ever comes.) Only EV_RXCHAR is watched. */
+ * on the pty and no packet ever comes.) Only EV_RXCHAR is watched. CancelIo, which
+ * QSerialPort calls before it frees the wait's OVERLAPPED, retires the watcher, as
+ * Windows ends a cancelled wait: one that completed later wrote into freed memory and,
+ * once in some hundred port closes, crashed the program in the heap. */
 #include <windows.h>
 #include <winternl.h>
 
@@ -30,10 +33,12 @@
 typedef NTSTATUS(NTAPI *NtCreateIoCompletionFn)(HANDLE *, ACCESS_MASK, void *, ULONG);
 typedef NTSTATUS(NTAPI *NtSetInformationFileFn)(HANDLE, IO_STATUS_BLOCK *, void *, ULONG, FILE_INFORMATION_CLASS);
 typedef ULONG(NTAPI *RtlNtStatusToDosErrorFn)(NTSTATUS);
+typedef NTSTATUS(NTAPI *NtCancelIoFileFn)(HANDLE, IO_STATUS_BLOCK *);
 
 static NtCreateIoCompletionFn ntCreateIoCompletion;
 static NtSetInformationFileFn ntSetInformationFile;
 static RtlNtStatusToDosErrorFn rtlNtStatusToDosError;
+static NtCancelIoFileFn ntCancelIoFile;
 
 struct CompletionBinding { /* FILE_COMPLETION_INFORMATION */
     HANDLE port;
@@ -117,24 +122,41 @@ struct Wait {
     LONG mine;
 };
 
+/* Under the lock, and only while the wait is current: once CancelIo has retired it,
+ * its OVERLAPPED may be freed memory. */
 static void complete(struct Wait *w, DWORD events)
 {
-    HANDLE event = (HANDLE)((ULONG_PTR)w->ov->hEvent & ~(ULONG_PTR)1);
-    BOOL noPacket = ((ULONG_PTR)w->ov->hEvent & 1) != 0;
-    HANDLE iocp = NULL;
-    ULONG_PTR key = 0;
     EnterCriticalSection(&slotLock);
-    struct Slot *slot = slotFor(w->port);
-    iocp = slot->iocp;
-    key = slot->key;
+    if (*w->generation == w->mine) {
+        struct Slot *slot = slotFor(w->port);
+        HANDLE event = (HANDLE)((ULONG_PTR)w->ov->hEvent & ~(ULONG_PTR)1);
+        BOOL noPacket = ((ULONG_PTR)w->ov->hEvent & 1) != 0;
+        *w->events = events;
+        w->ov->InternalHigh = sizeof(DWORD);
+        w->ov->Internal = 0; /* STATUS_SUCCESS, for GetOverlappedResult */
+        if (event)
+            SetEvent(event);
+        if (slot->iocp && !noPacket)
+            PostQueuedCompletionStatus(slot->iocp, sizeof(DWORD), slot->key, w->ov);
+    }
     LeaveCriticalSection(&slotLock);
-    *w->events = events;
-    w->ov->InternalHigh = sizeof(DWORD);
-    w->ov->Internal = 0; /* STATUS_SUCCESS, for GetOverlappedResult */
-    if (event)
-        SetEvent(event);
-    if (iocp && !noPacket)
-        PostQueuedCompletionStatus(iocp, sizeof(DWORD), key, w->ov);
+}
+
+/* kernelbase's CancelIo, which also retires the handle's wait. QSerialPort cancels
+ * before it frees the OVERLAPPED and closes the port; a watcher that completed the
+ * wait after that would write into freed memory. */
+static BOOL WINAPI cancelIo(HANDLE handle)
+{
+    EnterCriticalSection(&slotLock);
+    ++slotFor(handle)->generation;
+    LeaveCriticalSection(&slotLock);
+    IO_STATUS_BLOCK io;
+    NTSTATUS status = ntCancelIoFile(handle, &io);
+    if (status) {
+        SetLastError(rtlNtStatusToDosError(status));
+        return FALSE;
+    }
+    return TRUE;
 }
 
 static DWORD WINAPI watch(void *arg)
@@ -218,7 +240,8 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, void *reserved)
     ntSetInformationFile = (NtSetInformationFileFn)(void (*)(void))GetProcAddress(ntdll, "NtSetInformationFile");
     rtlNtStatusToDosError =
         (RtlNtStatusToDosErrorFn)(void (*)(void))GetProcAddress(ntdll, "RtlNtStatusToDosError");
-    if (!ntCreateIoCompletion || !ntSetInformationFile || !rtlNtStatusToDosError)
+    ntCancelIoFile = (NtCancelIoFileFn)(void (*)(void))GetProcAddress(ntdll, "NtCancelIoFile");
+    if (!ntCreateIoCompletion || !ntSetInformationFile || !rtlNtStatusToDosError || !ntCancelIoFile)
         return FALSE;
     static const struct {
         const char *name;
@@ -226,6 +249,7 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, void *reserved)
     } replaced[] = {
         {"WaitCommEvent", (FARPROC)(void (*)(void))waitCommEvent},
         {"CreateIoCompletionPort", (FARPROC)(void (*)(void))createIoCompletionPort},
+        {"CancelIo", (FARPROC)(void (*)(void))cancelIo},
     };
     for (size_t i = 0; i < sizeof replaced / sizeof replaced[0]; ++i) {
         FARPROC base = GetProcAddress(kernelbase, replaced[i].name);
