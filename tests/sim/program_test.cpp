@@ -49,8 +49,7 @@ TEST(Program, VersionIsTheProjectVersion)
 TEST(Program, BadOptionsExitWithTwo)
 {
     for (const QStringList &args : {QStringList{"--frobnicate"}, QStringList{"--address", "nine"},
-                                    QStringList{"--delay"}, QStringList{"--card", "XYZ"},
-                                    QStringList{"--control", "/tmp"}}) {
+                                    QStringList{"--delay"}, QStringList{"--card", "XYZ"}}) {
         SCOPED_TRACE(args.join(' ').toStdString());
         const test::ProgramRun run = runProgram(args);
         EXPECT_EQ(run.exitCode, 2);
@@ -60,10 +59,13 @@ TEST(Program, BadOptionsExitWithTwo)
     }
 }
 
-TEST(Program, AControlFolderThatIsNoFolderIsRefused)
+TEST(Program, AControlFolderNeedsALinkAndAFolder)
 {
     QTemporaryDir dir;
-    const test::ProgramRun run = runProgram({"--control", dir.filePath("none"), "--link", dir.filePath("tty")});
+    test::ProgramRun run = runProgram({"--control", dir.path()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.startsWith("vorna-sim: option --control needs --link")) << run.err.toStdString();
+    run = runProgram({"--control", dir.filePath("none"), "--link", dir.filePath("tty")});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.err, "vorna-sim: --control " + dir.filePath("none") + ": not a folder\n");
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("tty")));

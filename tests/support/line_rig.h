@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QDir>
+#include <QGuiApplication>
 
 #include "support/remote_sim_line.h"
 #include "support/window_rig.h"
@@ -28,11 +29,13 @@ struct LineRig : BasicFormRig<SimLine> {
     LineRig() : BasicFormRig(makeSimLine()) {}
 };
 
-// Starts this test program again with `args`. Under Wine the port works only with
-// the test hook in the process (tests/wine/com_port.sh), so a child goes through
-// the same launcher when VORNA_RUN_HOOKED and VORNA_COMM_HOOK name it.
-inline void startThisProgram(QProcess &child, const QStringList &args)
+// Starts this test program again with `args`, on the same Qt platform (under Wine
+// it comes by argument only). There the port works only with the test hook in the
+// process (tests/wine/com_port.sh), so a child goes through the same launcher when
+// VORNA_RUN_HOOKED and VORNA_COMM_HOOK name it.
+inline void startThisProgram(QProcess &child, QStringList args)
 {
+    args << "-platform" << QGuiApplication::platformName();
     const QString self = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
     const QString launcher = qEnvironmentVariable("VORNA_RUN_HOOKED");
     const QString hook = qEnvironmentVariable("VORNA_COMM_HOOK");
