@@ -4,7 +4,7 @@
   scripts/reliability.py --build build-test [--asan build-asan] --write
   scripts/reliability.py --build build-test --check        (CI: the document must match the tests)
   scripts/reliability.py --fuzz-logs build-fuzz --write    (also records the fuzz figures)
-  scripts/reliability.py --wine-report build-win/tests/tst_fault_matrix.txt --write|--check
+  scripts/reliability.py --wine-report build-win/wine-fault-matrix.txt --write|--check
       (the Windows table alone, from the fault matrix's report under Wine: scripts/windows.sh faults)
 """
 import argparse

@@ -315,11 +315,12 @@ run_faults() {
   for i in $(seq 50); do [ -e "$control/tty" ] && break; sleep 0.1; done
 
   windows_path() { echo "Z:${1//\//\\}"; }
-  export WINEPREFIX=$wine_prefix WINEDEBUG=-all WINE_DIR=${WINE_DIR:-$cache/wine-hook} WINE_TIMEOUT=1800
+  export WINEPREFIX=$wine_prefix WINEDEBUG=-all WINE_DIR=${WINE_DIR:-$cache/wine-hook} WINE_TIMEOUT=600
   unset WINEPATH
   export VORNA_SIM_CONTROL VORNA_SIM_PORT=COM7
   VORNA_SIM_CONTROL=$(windows_path "$control")
-  local report=$build/tests/tst_fault_matrix.txt status=0 t0=$SECONDS
+  # Beside, not among, the reports of the unit tests under Wine.
+  local report=$build/wine-fault-matrix.txt status=0 t0=$SECONDS
   mkdir -p "$(dirname "$report")" && rm -f "$report"
   log "The window's fault matrix under Wine against the simulator on COM7 ($platform platform)"
   "${display[@]}" "$root/tests/wine/com_port.sh" "$control/tty" COM7 "$app/tst_fault_matrix.exe" \
