@@ -76,17 +76,6 @@ public:
         return seen;
     }
 
-#ifdef _WIN32
-    std::string cannotStage(sim::Fault::Kind kind) const override
-    {
-        if (kind != sim::Fault::Vanish)
-            return {};
-        // Seen under Wine 8: the terminal hung up, and Qt Serial Port got no error at all.
-        return "Wine's COM port shows no error when its terminal hangs up, so the program cannot "
-               "see the port go; a removed adapter on Windows fails the port's pending read";
-    }
-#endif
-
 private:
     static QString hex(std::span<const std::uint8_t> bytes)
     {

@@ -29,9 +29,6 @@ public:
     virtual std::vector<LineFrame> frames() const = 0;
     // Until at least n frames were received or timeoutMs passed; the count.
     virtual int waitForFrames(int n, int timeoutMs) const = 0;
-    // Why the tool cannot meet this fault over this line as its users would; empty
-    // when it can.
-    virtual std::string cannotStage(sim::Fault::Kind) const { return {}; }
 };
 
 } // namespace vorna::test

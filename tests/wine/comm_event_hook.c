@@ -26,6 +26,9 @@
 #include <windows.h>
 #include <winternl.h>
 
+#ifndef STATUS_DEVICE_REMOVED
+#define STATUS_DEVICE_REMOVED ((NTSTATUS)0xC00002B6)
+#endif
 #ifndef IOCTL_SERIAL_WAIT_ON_MASK
 #define IOCTL_SERIAL_WAIT_ON_MASK CTL_CODE(FILE_DEVICE_SERIAL_PORT, 18, METHOD_BUFFERED, FILE_ANY_ACCESS)
 #endif
@@ -34,11 +37,13 @@ typedef NTSTATUS(NTAPI *NtCreateIoCompletionFn)(HANDLE *, ACCESS_MASK, void *, U
 typedef NTSTATUS(NTAPI *NtSetInformationFileFn)(HANDLE, IO_STATUS_BLOCK *, void *, ULONG, FILE_INFORMATION_CLASS);
 typedef ULONG(NTAPI *RtlNtStatusToDosErrorFn)(NTSTATUS);
 typedef NTSTATUS(NTAPI *NtCancelIoFileFn)(HANDLE, IO_STATUS_BLOCK *);
+typedef NTSTATUS(NTAPI *NtSetIoCompletionFn)(HANDLE, ULONG_PTR, ULONG_PTR, NTSTATUS, SIZE_T);
 
 static NtCreateIoCompletionFn ntCreateIoCompletion;
 static NtSetInformationFileFn ntSetInformationFile;
 static RtlNtStatusToDosErrorFn rtlNtStatusToDosError;
 static NtCancelIoFileFn ntCancelIoFile;
+static NtSetIoCompletionFn ntSetIoCompletion;
 
 struct CompletionBinding { /* FILE_COMPLETION_INFORMATION */
     HANDLE port;
@@ -123,21 +128,24 @@ struct Wait {
 };
 
 /* Under the lock, and only while the wait is current: once CancelIo has retired it,
- * its OVERLAPPED may be freed memory. */
-static void complete(struct Wait *w, DWORD events)
+ * its OVERLAPPED may be freed memory. A status other than 0 (STATUS_SUCCESS) ends
+ * the wait as failed, and its packet carries that status. */
+static void complete(struct Wait *w, DWORD events, NTSTATUS status)
 {
     EnterCriticalSection(&slotLock);
     if (*w->generation == w->mine) {
         struct Slot *slot = slotFor(w->port);
         HANDLE event = (HANDLE)((ULONG_PTR)w->ov->hEvent & ~(ULONG_PTR)1);
         BOOL noPacket = ((ULONG_PTR)w->ov->hEvent & 1) != 0;
-        *w->events = events;
-        w->ov->InternalHigh = sizeof(DWORD);
-        w->ov->Internal = 0; /* STATUS_SUCCESS, for GetOverlappedResult */
+        ULONG_PTR done = status ? 0 : sizeof(DWORD);
+        if (!status)
+            *w->events = events;
+        w->ov->InternalHigh = done;
+        w->ov->Internal = (ULONG_PTR)status; /* for GetOverlappedResult */
         if (event)
             SetEvent(event);
         if (slot->iocp && !noPacket)
-            PostQueuedCompletionStatus(slot->iocp, sizeof(DWORD), slot->key, w->ov);
+            ntSetIoCompletion(slot->iocp, slot->key, (ULONG_PTR)w->ov, status, done);
     }
     LeaveCriticalSection(&slotLock);
 }
@@ -167,14 +175,21 @@ static DWORD WINAPI watch(void *arg)
         COMSTAT stat;
         if (InterlockedCompareExchange(w->generation, 0, 0) != w->mine || !GetCommMask(w->port, &mask))
             break;   /* superseded, or the handle was closed */
-        /* A new mask ends a pending wait with no events. So does a failing device (the
-         * pty's other end closed): the program's next read then meets the failure. */
-        if (!(mask & EV_RXCHAR) || !ClearCommError(w->port, &errors, &stat)) {
-            complete(w, 0);
+        /* A new mask ends a pending wait with no events. */
+        if (!(mask & EV_RXCHAR)) {
+            complete(w, 0, 0);
+            break;
+        }
+        /* A failing device (the pty hung up: its other end closed) fails the wait as
+         * Windows fails pending I/O on a removed device. Wine alone reports nothing:
+         * its reads of the hung-up terminal stay pending, and the program never learns
+         * that the port has gone. */
+        if (!ClearCommError(w->port, &errors, &stat)) {
+            complete(w, 0, STATUS_DEVICE_REMOVED);
             break;
         }
         if (stat.cbInQue) {
-            complete(w, EV_RXCHAR);
+            complete(w, EV_RXCHAR, 0);
             break;
         }
         Sleep(1);
@@ -241,7 +256,9 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, void *reserved)
     rtlNtStatusToDosError =
         (RtlNtStatusToDosErrorFn)(void (*)(void))GetProcAddress(ntdll, "RtlNtStatusToDosError");
     ntCancelIoFile = (NtCancelIoFileFn)(void (*)(void))GetProcAddress(ntdll, "NtCancelIoFile");
-    if (!ntCreateIoCompletion || !ntSetInformationFile || !rtlNtStatusToDosError || !ntCancelIoFile)
+    ntSetIoCompletion = (NtSetIoCompletionFn)(void (*)(void))GetProcAddress(ntdll, "NtSetIoCompletion");
+    if (!ntCreateIoCompletion || !ntSetInformationFile || !rtlNtStatusToDosError || !ntCancelIoFile ||
+        !ntSetIoCompletion)
         return FALSE;
     static const struct {
         const char *name;
