@@ -1,8 +1,8 @@
 #pragma once
 #include <QCoreApplication>
-#include <QProcess>
 #include <QDir>
 #include <QGuiApplication>
+#include <QProcess>
 
 #include "support/remote_sim_line.h"
 #include "support/window_rig.h"
