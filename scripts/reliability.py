@@ -4,6 +4,8 @@
   scripts/reliability.py --build build-test [--asan build-asan] --write
   scripts/reliability.py --build build-test --check        (CI: the document must match the tests)
   scripts/reliability.py --fuzz-logs build-fuzz --write    (also records the fuzz figures)
+  scripts/reliability.py --wine-report build-win/wine-fault-matrix.txt --write|--check
+      (the Windows table alone, from the fault matrix's report under Wine: scripts/windows.sh faults)
 """
 import argparse
 import os
@@ -232,21 +234,80 @@ def render_files(results, asan_results):
     return "\n".join(lines)
 
 
+# The fault matrix under Wine (scripts/windows.sh faults): its Qt Test report, the
+# same cases as on Linux. A case skipped there shows as "not stageable", with why.
+WINE_BEGIN, WINE_END = "<!-- wine:begin -->", "<!-- wine:end -->"
+
+
+def wine_results(report):
+    text = open(report, encoding="utf-8", errors="replace").read().replace("\r", "")
+    results, reasons = {}, {}
+    for m in re.finditer(r"^(PASS|FAIL!|SKIP)\s*: FaultMatrix::operation\((.+?) \| (.+?)\)(?: (.*))?$", text, re.M):
+        key = (m.group(2), m.group(3))
+        verdict = {"PASS": "pass", "FAIL!": "**FAIL**", "SKIP": "not stageable"}[m.group(1)]
+        if m.group(1) == "SKIP":
+            reasons[m.group(3)] = (m.group(4) or "").strip()
+        results[key] = verdict if results.get(key, "pass") == "pass" else results[key]
+    if not results:
+        sys.exit("no fault-matrix results in " + report)
+    return results, reasons
+
+
+def render_wine(results, reasons):
+    ops = []
+    for op, _ in results:
+        if op not in ops:
+            ops.append(op)
+    lines = [WINE_BEGIN, "", "| operation | " + " | ".join(f for f, _ in FAULTS) + " |",
+             "|---|" + "---|" * len(FAULTS)]
+    for op in ops:
+        lines.append("| " + op + " | " + " | ".join(results.get((op, f), "n/a") for f, _ in FAULTS) + " |")
+    cells = list(results.values())
+    skipped = cells.count("not stageable")
+    lines += ["", f"{len(cells)} cases under Wine, {cells.count('pass')} passed"
+              + (f", {skipped} not stageable" if skipped else "")
+              + ". \"n/a\" as on Linux: the address write awaits no reply.", ""]
+    if reasons:
+        lines += [f"- **{fault}**, not stageable: {why}." for fault, why in sorted(reasons.items())] + [""]
+    lines += [WINE_END]
+    return "\n".join(lines)
+
+
 def main():
     p = argparse.ArgumentParser()
-    p.add_argument("--build", default="build-test")
+    p.add_argument("--build")
+    p.add_argument("--wine-report")
     p.add_argument("--asan")
     p.add_argument("--fuzz-logs")
     g = p.add_mutually_exclusive_group(required=True)
     g.add_argument("--write", action="store_true")
     g.add_argument("--check", action="store_true")
     a = p.parse_args()
+    if a.build is None and not a.wine_report:
+        a.build = "build-test"
+    doc = open(DOC, encoding="utf-8").read() if os.path.exists(DOC) else "# Reliability\n"
+    rows = lambda s: [l for l in s.splitlines() if l.startswith("|")]
+
+    if a.wine_report:
+        wine = render_wine(*wine_results(a.wine_report))
+        if a.check:
+            current = doc[doc.index(WINE_BEGIN):doc.index(WINE_END)] if WINE_BEGIN in doc else ""
+            if rows(current) != rows(wine):
+                print(wine)
+                sys.exit("docs/RELIABILITY.md does not match the fault matrix under Wine: run "
+                         "scripts/reliability.py --wine-report " + a.wine_report + " --write")
+            print("docs/RELIABILITY.md matches the fault matrix under Wine.")
+        else:
+            doc = splice(doc, WINE_BEGIN, WINE_END, wine)
+            open(DOC, "w", encoding="utf-8").write(doc)
+            print("wrote", DOC)
+        if not a.build:
+            return
 
     results = matrix(a.build)
     asan = matrix(a.asan) if a.asan else None
     block = render(results, asan, acceptance(a.build))
     files = render_files(bad_files(a.build), bad_files(a.asan) if a.asan else None)
-    doc = open(DOC, encoding="utf-8").read() if os.path.exists(DOC) else "# Reliability\n"
 
     # vorna-cli's families, in a block of their own.
     cli = cli_block(cli_families(a.build), cli_families(a.asan) if a.asan else None)

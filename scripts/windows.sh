@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Cross-builds Vorna for 64-bit Windows on Debian: Qt for MinGW once into a cache outside
 # the work tree, then vorna.exe and vorna-cli.exe, a portable zip and an NSIS installer.
-# Usage: scripts/windows.sh [all|qt|build|package|test|e2e|installer|dialogs]
+# Usage: scripts/windows.sh [all|qt|build|package|test|e2e|faults|installer|dialogs]
 #   all (the default): Qt, the programs and both packages; test: the tests under Wine;
 #   e2e: the unpacked zip against the Linux simulator through a Wine COM port;
+#   faults: the window's fault matrix from the unpacked zip against that simulator;
 #   installer: the installer installed, run and uninstalled silently under Wine;
 #   dialogs: screenshots of the project file dialogs under a Polish Wine.
 # The packages land in out/: vorna-<version>-win64.zip and vorna-<version>-setup.exe.
@@ -551,14 +552,79 @@ run_dialog_screenshots() {
   ls -l "$out"/wine-dialog-*.png
 }
 
+end_faults() {
+  kill "$faults_sim_pid" 2> /dev/null || true
+  rm -rf "$faults_dir"
+}
+
+# The window's fault matrix (tests/gui/tst_fault_matrix.cpp) as shipped: the test
+# program in a copy of the unpacked zip, with no WINEPATH; the Linux simulator in a
+# process of its own behind COM7, reset for each case through its control folder.
+# The report is checked against docs/RELIABILITY.md. Qt's offscreen platform by
+# default; VORNA_WINE_PLATFORM=windows runs it on the shipped windows platform under
+# Xvfb instead, which is closer to users and about four times slower (a real window
+# for each of the 117 cases).
+run_faults() {
+  local linux_build=${VORNA_LINUX_BUILD:-$root/build-test} zip
+  zip=$out/vorna-$(version)-win64.zip
+  [ -x "$linux_build/sim/vorna-sim" ] || { echo "no Linux build with vorna-sim in $linux_build" >&2; exit 1; }
+  [ -f "$zip" ] && [ -f "$build/tests/tst_fault_matrix.exe" ] \
+    || { echo "no $zip or tst_fault_matrix.exe: run scripts/windows.sh first" >&2; exit 1; }
+  faults_dir=$(mktemp -d)
+  trap end_faults EXIT
+  local app control=$faults_dir/control
+  app=$(unpack_zip "$faults_dir")
+  # The test program, the one Qt library only it needs and, by default, the offscreen platform.
+  local platform=${VORNA_WINE_PLATFORM:-offscreen} display=()
+  cp "$build/tests/tst_fault_matrix.exe" "$qt_prefix/bin/Qt6Test.dll" "$app/"
+  if [ "$platform" = offscreen ]; then
+    # It reads its fonts from the folder's lib/fonts: the window's stand-in families, as on Linux.
+    cp "$qt_prefix/plugins/platforms/qoffscreen.dll" "$app/platforms/"
+    mkdir -p "$app/lib/fonts"
+    cp /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf /usr/share/fonts/truetype/liberation/LiberationSans-*.ttf \
+       /usr/share/fonts/truetype/liberation/LiberationMono-*.ttf "$app/lib/fonts/"
+  else
+    display=(xvfb-run -a -s "-screen 0 1280x1024x24")
+  fi
+  mkdir "$control"
+  "$linux_build/sim/vorna-sim" --control "$control" --link "$control/tty" > "$faults_dir/sim.out" 2> "$faults_dir/sim.log" &
+  faults_sim_pid=$!
+  local i
+  for i in $(seq 50); do [ -e "$control/tty" ] && break; sleep 0.1; done
+
+  windows_path() { echo "Z:${1//\//\\}"; }
+  export WINEPREFIX=$wine_prefix WINEDEBUG=-all WINE_DIR; WINE_DIR=$(hook_dir)
+  export WINE_TIMEOUT=600
+  unset WINEPATH
+  export VORNA_SIM_CONTROL VORNA_SIM_PORT=COM7
+  VORNA_SIM_CONTROL=$(windows_path "$control")
+  # Beside, not among, the reports of the unit tests under Wine.
+  local report=$build/wine-fault-matrix.txt status=0 t0=$SECONDS
+  mkdir -p "$(dirname "$report")" && rm -f "$report"
+  log "The window's fault matrix under Wine against the simulator on COM7 ($platform platform)"
+  "${display[@]}" "$root/tests/wine/com_port.sh" "$control/tty" COM7 "$app/tst_fault_matrix.exe" \
+    -platform "$platform" -o "$(windows_path "$report"),txt" || status=$?
+  echo "fault matrix under Wine: $((SECONDS - t0)) s"
+  if [ -f "$report" ]; then
+    grep -B1 -A4 '^FAIL!' "$report" || true
+    grep '^Totals:' "$report"
+  else
+    echo "tst_fault_matrix.exe wrote no report"
+  fi
+  grep -q '^Totals: [1-9][0-9]* passed, 0 failed' "$report" 2> /dev/null || status=1
+  python3 "$root/scripts/reliability.py" --wine-report "$report" --check || status=1
+  return $status
+}
+
 case $step in
   qt) install_packages; build_qt ;;
   build) install_packages; build_qt; build_vorna ;;
   package) install_packages; find_mingw_runtime; build_qt; package ;;
   test) install_packages; find_mingw_runtime; build_qt; run_tests ;;
   e2e) install_packages; build_qt; run_e2e ;;
+  faults) install_packages; build_qt; run_faults ;;
   installer) install_packages; install_wine32; run_installer ;;
   dialogs) install_packages; run_dialog_screenshots ;;
   all) install_packages; find_mingw_runtime; build_qt; build_vorna; package ;;
-  *) echo "usage: $0 [all|qt|build|package|test|e2e|installer|dialogs]" >&2; exit 2 ;;
+  *) echo "usage: $0 [all|qt|build|package|test|e2e|faults|installer|dialogs]" >&2; exit 2 ;;
 esac

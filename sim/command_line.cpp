@@ -113,13 +113,14 @@ ParsedCommandLine parseCommandLine(std::span<const std::string> args)
                 line.options.address = std::uint8_t(*n);
                 line.addressGiven = true;
             }
-        } else if (name == "--link" || name == "--memory") {
+        } else if (name == "--link" || name == "--memory" || name == "--control") {
             const auto text = value();
             ok = text && !text->empty();
             if (text && text->empty())
                 parsed.error = "option " + name + " needs a file name";
             if (ok)
-                (name == "--link" ? line.options.linkPath : line.options.memoryFile) = *text;
+                (name == "--link" ? line.options.linkPath
+                 : name == "--memory" ? line.options.memoryFile : line.controlFolder) = *text;
         } else if (name == "--card" || name == "--card-on-arming") {
             const auto text = value();
             ok = text.has_value();
@@ -168,6 +169,8 @@ ParsedCommandLine parseCommandLine(std::span<const std::string> args)
     }
     if (line.sampleSite && !line.options.memoryFile.empty())
         parsed.error = "options --sample-site and --memory exclude each other";
+    if (!line.controlFolder.empty() && line.options.linkPath.empty())
+        parsed.error = "option --control needs --link: a reset gives the link a new terminal";
     return parsed;
 }
 
@@ -197,6 +200,9 @@ Options:
                     reader (the tool's "Z czytnika"; default 1500)
   --sample-site     start with a small site in memory: cards, LED numbers
                     101-120, opening times, guardians 1 and 2
+  --control DIR     let a test in another process drive the simulator through
+                    files in the folder DIR: reset, memory, faults, reader;
+                    every frame received listed in DIR/frames (needs --link)
   --help            this text
   --version         the program's version
 

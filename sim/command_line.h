@@ -19,6 +19,7 @@ struct CommandLine {
     std::optional<std::vector<std::uint8_t>> armingCard;   // held after every arming
     int armingCardDelayMs = 1500;
     bool sampleSite = false;
+    std::string controlFolder;   // driven through files there (sim/control_folder.h)
     bool help = false;
     bool version = false;
 };

@@ -1,11 +1,14 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "link/memory_map.h"
 #include "sim/command_line.h"
+#include "sim/control_folder.h"
 #include "sim/link_path.h"
 #include "sim/memory_file.h"
 #include "sim/pty_simulator.h"
@@ -30,6 +33,27 @@ sigset_t blockStopSignals()
     sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     return stopSignals;
+}
+
+// The simulator as the command line asks for it; null if no terminal can be had.
+std::unique_ptr<PtySimulator> startSimulator(const CommandLine &line)
+{
+    auto sim = std::make_unique<PtySimulator>(line.options);
+    if (line.sampleSite)
+        loadSampleSite(*sim);
+    if (line.addressGiven) {
+        const std::uint8_t address = line.options.address;
+        sim->setBlock(vorna::link::memory::kBlockDeviceAddress, std::span(&address, 1));
+    }
+    for (const Fault &f : line.faults)
+        sim->addFault(f);
+    if (!sim->start())
+        return nullptr;
+    if (line.card)
+        sim->presentCard(*line.card, line.cardDelayMs);
+    if (line.armingCard)
+        sim->presentCardOnArming(*line.armingCard, line.armingCardDelayMs);
+    return sim;
 }
 
 } // namespace
@@ -67,31 +91,40 @@ int main(int argc, char **argv)
         }
     }
 
-    PtySimulator sim(line.options);
-    if (line.sampleSite)
-        loadSampleSite(sim);
-    if (line.addressGiven) {
-        const std::uint8_t address = line.options.address;
-        sim.setBlock(vorna::link::memory::kBlockDeviceAddress, std::span(&address, 1));
+    if (const std::string &folder = line.controlFolder; !folder.empty()) {
+        struct stat info {};
+        if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            std::fprintf(stderr, "vorna-sim: --control %s: not a folder\n", folder.c_str());
+            return 2;
+        }
+        ControlFolder control(folder, [&line] { return startSimulator(line); });
+        if (!control.start()) {
+            std::perror("vorna-sim: cannot start the simulator or write its frames file");
+            return 1;
+        }
+        std::printf("%s\n", control.simulator().path().c_str());
+        std::fflush(stdout);
+        // Commands and frames are taken each millisecond: a test reacts to a frame
+        // while the tool still waits for its reply.
+        const timespec tick{0, 1000000};
+        while (sigtimedwait(&stopSignals, nullptr, &tick) < 0)
+            control.poll();
+        return 0;
     }
-    for (const Fault &f : line.faults)
-        sim.addFault(f);
-    if (!sim.start()) {
+
+    const auto sim = startSimulator(line);
+    if (!sim) {
         std::perror("vorna-sim: cannot open a pseudo-terminal");
         return 1;
     }
-    if (line.card)
-        sim.presentCard(*line.card, line.cardDelayMs);
-    if (line.armingCard)
-        sim.presentCardOnArming(*line.armingCard, line.armingCardDelayMs);
-    std::printf("%s\n", sim.path().c_str());
+    std::printf("%s\n", sim->path().c_str());
     std::fflush(stdout);
 
     const timespec second{1, 0};
     while (sigtimedwait(&stopSignals, nullptr, &second) < 0) {
         // Nobody reads the frame log here; keep it from growing for hours.
-        sim.clearLog();
+        sim->clearLog();
     }
-    sim.stop();
+    sim->stop();
     return 0;
 }

@@ -1,5 +1,6 @@
-// Every controller operation, clicked in the real window against the simulator on
-// a pty, under every fault the line can bring. Each case checks the frames sent,
+// Every controller operation, clicked in the real window against the simulator
+// (on a pty in this process, or in a process of its own: support/line_rig.h),
+// under every fault the line can bring. Each case checks the frames sent,
 // the fields, the gauge, the status text and the port; the process must live on
 // (or, when the window is closed during the wait, end with exit code 0).
 #include <QCheckBox>
@@ -10,10 +11,10 @@
 
 #include "link/frame.h"
 #include "ops/texts.h"
-#include "support/form_rig.h"
+#include "support/line_rig.h"
 
 using namespace vorna;
-using vorna::test::FormRig;
+using FormRig = vorna::test::LineRig;
 using sim::Fault;
 namespace texts = vorna::ops::texts;
 
@@ -229,7 +230,7 @@ void FaultMatrix::operation()
     if (f == FaultCase::CloseWindow) {
         QProcess child;
         child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QCoreApplication::applicationFilePath(), {"--close-window-child", QString::number(index)});
+        vorna::test::startThisProgram(child, {"--close-window-child", QString::number(index)});
         QVERIFY(child.waitForFinished(30000));
         const QByteArray out = child.readAll();
         QVERIFY2(child.exitStatus() == QProcess::NormalExit, out.constData());

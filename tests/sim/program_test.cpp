@@ -63,6 +63,18 @@ TEST(Program, BadOptionsExitWithTwo)
     }
 }
 
+TEST(Program, AControlFolderNeedsALinkAndAFolder)
+{
+    QTemporaryDir dir;
+    test::ProgramRun run = runProgram({"--control", dir.path()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.startsWith("vorna-sim: option --control needs --link")) << run.err.toStdString();
+    run = runProgram({"--control", dir.filePath("none"), "--link", dir.filePath("tty")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, "vorna-sim: --control " + dir.filePath("none") + ": not a folder\n");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("tty")));
+}
+
 TEST(Program, ServesOnItsLinkUntilTerminated)
 {
     QTemporaryDir dir;

@@ -1,59 +1,19 @@
 #pragma once
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <QToolButton>
-#include <functional>
-#include <memory>
-
-#include "app/form1.h"
-#include "app/radio_group.h"
-#include "app/tcgauge.h"
 #include "sim/pty_simulator.h"
+#include "support/window_rig.h"
 
 namespace vorna::test {
 
-// The real window beside the simulator on a pty, clicked as a user would.
-struct FormRig {
-    std::unique_ptr<sim::PtySimulator> sim;
-    app::TForm1 form;
+// The window beside the simulator on a pty in this process.
+struct FormRig : BasicFormRig<sim::PtySimulator> {
+    explicit FormRig(sim::PtySimulator::Options options = {}) : BasicFormRig(started(options)) {}
 
-    explicit FormRig(sim::PtySimulator::Options options = {})
-        : sim(std::make_unique<sim::PtySimulator>(options))
+private:
+    static std::unique_ptr<sim::PtySimulator> started(sim::PtySimulator::Options options)
     {
-        sim->start();
-        form.show();
-    }
-
-    QString path() const { return QString::fromStdString(sim->path()); }
-    QString status() const { return form.statusLine()->text(); }
-    void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
-    void clickButton(int n) { click(form.button(n)); }
-    bool openPort()
-    {
-        form.edit(1)->setText(path());
-        clickButton(1);
-        return form.port().isOpen();
-    }
-    std::size_t framesSent() const { return sim->frames().size(); }
-
-    // Runs `action` once, from the event loop, as soon as the simulator has seen n
-    // frames: that is, while the operation that sent them waits for its reply.
-    void whenFrames(std::size_t n, std::function<void()> action)
-    {
-        auto *timer = new QTimer(&form);
-        timer->setInterval(1);
-        QObject::connect(timer, &QTimer::timeout, timer, [this, n, timer, action] {
-            if (sim->frames().size() < n)
-                return;
-            timer->stop();
-            timer->deleteLater();
-            action();
-        });
-        timer->start();
+        auto simulator = std::make_unique<sim::PtySimulator>(options);
+        simulator->start();
+        return simulator;
     }
 };
 

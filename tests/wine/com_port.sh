@@ -13,7 +13,10 @@ if [ $# -lt 3 ] || ! [[ ${2,,} =~ ^com[1-9][0-9]*$ ]]; then
     echo "usage: $0 PTY COMn PROGRAM.exe [ARGS...]" >&2
     exit 2
 fi
-pty=$(readlink -f "$1")
+# Mapped as given, not resolved: a simulator that restarts (vorna-sim --control) moves
+# its link to a new terminal, and the port follows it.
+pty=$1
+[[ $pty = /* ]] || pty=$PWD/$pty
 com=${2,,}
 program=$3
 shift 3
@@ -45,6 +48,17 @@ timeout 60 wineserver -w
 ln -sfn "$pty" "$WINEPREFIX/dosdevices/$com"
 
 windows_path() { local p; p=$(readlink -f "$1"); echo "Z:${p//\//\\}"; }
+
+# When a terminal it has opened hangs up (a simulator that restarts or vanishes),
+# Debian's wineserver dumps every object it holds on its stderr, thousands of lines
+# each time: started here quietly, it keeps them out of the program's output, which
+# is untouched.
+wineserver 2>/dev/null || true
+
+# A test program starts its children through the same launcher, so they get the hook too.
+export VORNA_RUN_HOOKED VORNA_COMM_HOOK
+VORNA_RUN_HOOKED=$(windows_path "$dir/run_hooked.exe")
+VORNA_COMM_HOOK=$(windows_path "$dir/comm_event_hook.dll")
 
 status=0
 timeout "${WINE_TIMEOUT:-60}" wine64 "$dir/run_hooked.exe" \

@@ -19,10 +19,16 @@
  * one, and posts the packet on the handle's completion port. The port and key
  * come from CreateIoCompletionPort, which is replaced too, to note them. (Posting
  * a zero-length read instead was tried: now and then the read itself goes pending
- * on the pty and no packet ever comes.) Only EV_RXCHAR is watched. */
+ * on the pty and no packet ever comes.) Only EV_RXCHAR is watched. CancelIo, which
+ * QSerialPort calls before it frees the wait's OVERLAPPED, retires the watcher, as
+ * Windows ends a cancelled wait: one that completed later wrote into freed memory and,
+ * once in some hundred port closes, crashed the program in the heap. */
 #include <windows.h>
 #include <winternl.h>
 
+#ifndef STATUS_DEVICE_REMOVED
+#define STATUS_DEVICE_REMOVED ((NTSTATUS)0xC00002B6)
+#endif
 #ifndef IOCTL_SERIAL_WAIT_ON_MASK
 #define IOCTL_SERIAL_WAIT_ON_MASK CTL_CODE(FILE_DEVICE_SERIAL_PORT, 18, METHOD_BUFFERED, FILE_ANY_ACCESS)
 #endif
@@ -30,10 +36,14 @@
 typedef NTSTATUS(NTAPI *NtCreateIoCompletionFn)(HANDLE *, ACCESS_MASK, void *, ULONG);
 typedef NTSTATUS(NTAPI *NtSetInformationFileFn)(HANDLE, IO_STATUS_BLOCK *, void *, ULONG, FILE_INFORMATION_CLASS);
 typedef ULONG(NTAPI *RtlNtStatusToDosErrorFn)(NTSTATUS);
+typedef NTSTATUS(NTAPI *NtCancelIoFileFn)(HANDLE, IO_STATUS_BLOCK *);
+typedef NTSTATUS(NTAPI *NtSetIoCompletionFn)(HANDLE, ULONG_PTR, ULONG_PTR, NTSTATUS, SIZE_T);
 
 static NtCreateIoCompletionFn ntCreateIoCompletion;
 static NtSetInformationFileFn ntSetInformationFile;
 static RtlNtStatusToDosErrorFn rtlNtStatusToDosError;
+static NtCancelIoFileFn ntCancelIoFile;
+static NtSetIoCompletionFn ntSetIoCompletion;
 
 struct CompletionBinding { /* FILE_COMPLETION_INFORMATION */
     HANDLE port;
@@ -117,24 +127,44 @@ struct Wait {
     LONG mine;
 };
 
-static void complete(struct Wait *w, DWORD events)
+/* Under the lock, and only while the wait is current: once CancelIo has retired it,
+ * its OVERLAPPED may be freed memory. A status other than 0 (STATUS_SUCCESS) ends
+ * the wait as failed, and its packet carries that status. */
+static void complete(struct Wait *w, DWORD events, NTSTATUS status)
 {
-    HANDLE event = (HANDLE)((ULONG_PTR)w->ov->hEvent & ~(ULONG_PTR)1);
-    BOOL noPacket = ((ULONG_PTR)w->ov->hEvent & 1) != 0;
-    HANDLE iocp = NULL;
-    ULONG_PTR key = 0;
     EnterCriticalSection(&slotLock);
-    struct Slot *slot = slotFor(w->port);
-    iocp = slot->iocp;
-    key = slot->key;
+    if (*w->generation == w->mine) {
+        struct Slot *slot = slotFor(w->port);
+        HANDLE event = (HANDLE)((ULONG_PTR)w->ov->hEvent & ~(ULONG_PTR)1);
+        BOOL noPacket = ((ULONG_PTR)w->ov->hEvent & 1) != 0;
+        ULONG_PTR done = status ? 0 : sizeof(DWORD);
+        if (!status)
+            *w->events = events;
+        w->ov->InternalHigh = done;
+        w->ov->Internal = (ULONG_PTR)status; /* for GetOverlappedResult */
+        if (event)
+            SetEvent(event);
+        if (slot->iocp && !noPacket)
+            ntSetIoCompletion(slot->iocp, slot->key, (ULONG_PTR)w->ov, status, done);
+    }
     LeaveCriticalSection(&slotLock);
-    *w->events = events;
-    w->ov->InternalHigh = sizeof(DWORD);
-    w->ov->Internal = 0; /* STATUS_SUCCESS, for GetOverlappedResult */
-    if (event)
-        SetEvent(event);
-    if (iocp && !noPacket)
-        PostQueuedCompletionStatus(iocp, sizeof(DWORD), key, w->ov);
+}
+
+/* kernelbase's CancelIo, which also retires the handle's wait. QSerialPort cancels
+ * before it frees the OVERLAPPED and closes the port; a watcher that completed the
+ * wait after that would write into freed memory. */
+static BOOL WINAPI cancelIo(HANDLE handle)
+{
+    EnterCriticalSection(&slotLock);
+    ++slotFor(handle)->generation;
+    LeaveCriticalSection(&slotLock);
+    IO_STATUS_BLOCK io;
+    NTSTATUS status = ntCancelIoFile(handle, &io);
+    if (status) {
+        SetLastError(rtlNtStatusToDosError(status));
+        return FALSE;
+    }
+    return TRUE;
 }
 
 static DWORD WINAPI watch(void *arg)
@@ -145,14 +175,21 @@ static DWORD WINAPI watch(void *arg)
         COMSTAT stat;
         if (InterlockedCompareExchange(w->generation, 0, 0) != w->mine || !GetCommMask(w->port, &mask))
             break;   /* superseded, or the handle was closed */
-        /* A new mask ends a pending wait with no events. So does a failing device (the
-         * pty's other end closed): the program's next read then meets the failure. */
-        if (!(mask & EV_RXCHAR) || !ClearCommError(w->port, &errors, &stat)) {
-            complete(w, 0);
+        /* A new mask ends a pending wait with no events. */
+        if (!(mask & EV_RXCHAR)) {
+            complete(w, 0, 0);
+            break;
+        }
+        /* A failing device (the pty hung up: its other end closed) fails the wait as
+         * Windows fails pending I/O on a removed device. Wine alone reports nothing:
+         * its reads of the hung-up terminal stay pending, and the program never learns
+         * that the port has gone. */
+        if (!ClearCommError(w->port, &errors, &stat)) {
+            complete(w, 0, STATUS_DEVICE_REMOVED);
             break;
         }
         if (stat.cbInQue) {
-            complete(w, EV_RXCHAR);
+            complete(w, EV_RXCHAR, 0);
             break;
         }
         Sleep(1);
@@ -218,7 +255,10 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, void *reserved)
     ntSetInformationFile = (NtSetInformationFileFn)(void (*)(void))GetProcAddress(ntdll, "NtSetInformationFile");
     rtlNtStatusToDosError =
         (RtlNtStatusToDosErrorFn)(void (*)(void))GetProcAddress(ntdll, "RtlNtStatusToDosError");
-    if (!ntCreateIoCompletion || !ntSetInformationFile || !rtlNtStatusToDosError)
+    ntCancelIoFile = (NtCancelIoFileFn)(void (*)(void))GetProcAddress(ntdll, "NtCancelIoFile");
+    ntSetIoCompletion = (NtSetIoCompletionFn)(void (*)(void))GetProcAddress(ntdll, "NtSetIoCompletion");
+    if (!ntCreateIoCompletion || !ntSetInformationFile || !rtlNtStatusToDosError || !ntCancelIoFile ||
+        !ntSetIoCompletion)
         return FALSE;
     static const struct {
         const char *name;
@@ -226,6 +266,7 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, void *reserved)
     } replaced[] = {
         {"WaitCommEvent", (FARPROC)(void (*)(void))waitCommEvent},
         {"CreateIoCompletionPort", (FARPROC)(void (*)(void))createIoCompletionPort},
+        {"CancelIo", (FARPROC)(void (*)(void))cancelIo},
     };
     for (size_t i = 0; i < sizeof replaced / sizeof replaced[0]; ++i) {
         FARPROC base = GetProcAddress(kernelbase, replaced[i].name);

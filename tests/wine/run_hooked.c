@@ -1,6 +1,7 @@
 /* Test-only launcher for Wine: run_hooked.exe HOOK.dll PROGRAM [ARGS...]
  * Starts PROGRAM suspended, loads HOOK.dll into it from a remote thread, only
- * then lets its main thread run, and exits with its exit code. */
+ * then lets its main thread run, and exits with its exit code. The program is
+ * killed when the launcher ends. */
 #include <windows.h>
 #include <stdio.h>
 #include <wchar.h>
@@ -50,6 +51,16 @@ int main(void)
     PROCESS_INFORMATION pi;
     if (!CreateProcessW(NULL, command, NULL, NULL, TRUE, CREATE_SUSPENDED, NULL, NULL, &si, &pi))
         return fail("CreateProcess");
+
+    /* The program ends with the launcher: a test that gives up on a child kills the
+     * launcher it started, and nothing else would end the program under it. */
+    HANDLE job = CreateJobObjectW(NULL, NULL);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
+    ZeroMemory(&limits, sizeof limits);
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!job || !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) ||
+        !AssignProcessToJobObject(job, pi.hProcess))
+        fprintf(stderr, "run_hooked: the program is not tied to the launcher (error %lu)\n", GetLastError());
 
     /* kernel32 sits at the same address in every process, so LoadLibraryW's does too. */
     SIZE_T size = (wcslen(hook) + 1) * sizeof(wchar_t);
