@@ -141,9 +141,10 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
 {
     // A vanished device reports a read error on every pass of the event loop. Mark it
     // at once so the wait stops, and close the port from a fresh event, outside
-    // QSerialPort's own notification code.
+    // QSerialPort's own notification code. Windows fails the pending I/O of a removed
+    // USB adapter with "access denied", which Qt reports as a permission error.
     if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError &&
-        error != QSerialPort::WriteError)
+        error != QSerialPort::WriteError && error != QSerialPort::PermissionError)
         return;
     if (!port_.isOpen())
         return;
