@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick fonts-dejavu-core fonts-liberation
-  valgrind time python3
+  valgrind time python3 stress-ng
 )
 
 missing=()
