@@ -28,6 +28,7 @@
 #include "project/project_file.h"
 #include "project/project_file_support.h"
 #include "sim/pty_simulator.h"
+#include "support/lockstep.h"
 #include "support/program_run.h"
 
 using namespace vorna;
@@ -211,6 +212,7 @@ void BadFilesTest::badFile()
     }
 
     sim::PtySimulator sim;
+    test::Lockstep lockstep(sim);
     QVERIFY(sim.start());
     QString out, err;
     QTextStream outStream(&out), errStream(&err);
