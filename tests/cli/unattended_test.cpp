@@ -8,6 +8,7 @@
 #include "cli_rig.h"
 #include "support/printers.h"
 #include "support/program_run.h"
+#include "support/settle_server.h"
 
 // Arguments and output of a run nobody watches: no accidental broadcast, no lost
 // line taken for success, no terminal steered by a value.
@@ -38,6 +39,7 @@ TEST(CliUnattended, AddressZeroOnlyForSetAddress)
 TEST(CliUnattended, LostOutputEndsWithOne)
 {
     test::CliSim rig;
+    const test::SettleServer settle(rig.sim);
     const QString cli = test::builtProgram("src/cli/vorna-cli");
     const QString scan = QStringLiteral("'%1' --port '%2' scan --scan-range 1-2").arg(cli, rig.port());
     const QString refused = QStringLiteral("'%1' --port /nonexistent/tty open-locker 1").arg(cli);
@@ -55,7 +57,7 @@ TEST(CliUnattended, LostOutputEndsWithOne)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const test::ProgramRun run = test::runProgram("/bin/bash", {"-c", c.script});
+        const test::ProgramRun run = test::runProgram("/bin/bash", {"-c", c.script}, 30000, settle.environment());
         EXPECT_EQ(run.exitCode, c.code) << run.err.toStdString();
     }
     // Closed descriptors were not taken by the port: every byte on the line was a frame.

@@ -30,6 +30,7 @@
 #include "sim/pty_simulator.h"
 #include "support/lockstep.h"
 #include "support/program_run.h"
+#include "support/settle_server.h"
 
 using namespace vorna;
 namespace texts = vorna::ops::texts;
@@ -280,10 +281,12 @@ void BadFilesTest::failingDisk()
         });
     }
     sim::PtySimulator sim;
+    const test::SettleServer settle(sim);
     if (Front(front) == Front::Window) {
         child.start(QCoreApplication::applicationFilePath(), {"--save-child", path, limit});
     } else {
         QVERIFY(sim.start());
+        child.setProcessEnvironment(settle.environment());
         child.start(test::builtProgram("src/cli/vorna-cli"), {"--port", QString::fromStdString(sim.path()), "read", path});
     }
     QVERIFY(child.waitForFinished(60000));
