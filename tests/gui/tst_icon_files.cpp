@@ -19,7 +19,7 @@ namespace {
 
 QString dataPath(const QString &relative)
 {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../data/") + relative);
+    return QString::fromUtf8(VORNA_SOURCE_DIR "/data/") + relative;
 }
 
 } // namespace

@@ -42,7 +42,7 @@ inline ProjectValues defaultValues()
 // A file of tests/project/data.
 inline QString goldenPath(const char *name)
 {
-    return QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("data/") + QLatin1String(name));
+    return QString::fromUtf8(VORNA_SOURCE_DIR "/tests/project/data/") + QLatin1String(name);
 }
 
 inline QByteArray readBytes(const QString &path)
