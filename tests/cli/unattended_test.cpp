@@ -30,7 +30,8 @@ TEST(CliUnattended, AddressZeroOnlyForSetAddress)
             EXPECT_TRUE(r.err.startsWith(QStringLiteral("vorna-cli: "))) << r.err.toStdString();
         }
     }
-    EXPECT_EQ(rig.sim.waitForFrames(1, 200), 0);
+    EXPECT_TRUE(rig.sim.settle());
+    EXPECT_TRUE(rig.sim.frames().empty());
     EXPECT_FALSE(QFile::exists(rig.file("r.vrp")));
     EXPECT_EQ(rig.run({"--address", "0", "set-address", "7"}).code, kExitOk);
 }
