@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick fonts-dejavu-core fonts-liberation
-  valgrind time python3
+  valgrind time python3 stress-ng
   # The Debian package: manual pages (help2man, with the pl_PL locale's sources),
   # icons, metadata checks, lintian, and the installed package's own test
   # (completion, man, the window's files traced for Qt's Polish texts).

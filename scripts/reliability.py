@@ -21,8 +21,10 @@ CLI_BEGIN, CLI_END = "<!-- cli:begin -->", "<!-- cli:end -->"
 FAULTS = [
     ("good line", "closing text; a read fills its fields; gauge at its maximum"),
     ("no reply", "the operation's time-out text; fields kept; gauge at the failed frame; no later frame"),
-    ("reply late, inside the limit", "as on a good line"),
-    ("reply late, outside the limit", "time-out text; fields kept; no later frame"),
+    ("reply late, inside the limit", "as on a good line (40 ms late: inside on any machine, a poll lasts at least "
+     "its 1 ms pause)"),
+    ("reply late, outside the limit", "time-out text; fields kept; no later frame; a reply held until poll 300 and "
+     "then seen ends a block transfer's wait there, past its acceptance limit of 200"),
     ("truncated reply", "time-out text; fields kept; no later frame"),
     ("garbage", "time-out text (too few bytes); fields kept"),
     ("wrong reply checksum", "as on a good line: reply checksums are not examined"),

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds and runs every test twice: a normal build and one
-# under AddressSanitizer + UndefinedBehaviorSanitizer. Then a short fuzz run.
+# under AddressSanitizer + UndefinedBehaviorSanitizer. Then the timing-sensitive tests
+# once more beside CPU-bound load, and a short fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -26,6 +27,18 @@ run_suite build-asan -DVORNA_SANITIZE=ON
 
 echo "== docs/RELIABILITY.md against the fault matrix =="
 python3 scripts/reliability.py --build build-test --asan build-asan --check
+
+# The tests that wait on a real pty once more, while every core is kept busy: their
+# outcome must not depend on how the machine schedules them. stress-ng ends by itself
+# at its time-out should this script be killed; the trap ends it otherwise.
+echo "== Timing-sensitive tests on a loaded machine (stress-ng --cpu $jobs) =="
+stress-ng --cpu "$jobs" --timeout "${LOAD_SECONDS:-600}s" --quiet &
+stress_pid=$!
+trap 'kill "$stress_pid" 2>/dev/null || true; wait "$stress_pid" 2>/dev/null || true' EXIT
+ctest --test-dir build-test --output-on-failure -j "$jobs" -L timing --timeout 300
+kill "$stress_pid" 2>/dev/null || true
+wait "$stress_pid" 2>/dev/null || true
+trap - EXIT
 
 if [ -f fuzz/CMakeLists.txt ]; then
   echo "== Fuzzing (bounded) =="

@@ -20,13 +20,6 @@ namespace {
 // A command file is a handful of lines; anything larger is not one.
 constexpr std::size_t kMaxCommandBytes = 64 * 1024;
 
-const std::array<std::pair<const char *, Fault::Kind>, 11> kFaultNames{{
-    {"no-reply", Fault::NoReply}, {"delay", Fault::Delay}, {"truncate", Fault::Truncate},
-    {"garbage", Fault::Garbage}, {"bad-checksum", Fault::BadChecksum}, {"vanish", Fault::Vanish},
-    {"stale", Fault::Stale}, {"trickle", Fault::Trickle}, {"trail", Fault::Trail},
-    {"echo", Fault::Echo}, {"noise", Fault::Noise},
-}};
-
 bool number(const std::string &text, long low, long high, long &out)
 {
     const char *end = text.data() + text.size();
@@ -178,6 +171,10 @@ std::string ControlFolder::runLine(const std::string &line)
     // poll() appends the frames before it reads a command: they are all in the file.
     if (verb == "sync" && words.size() == 1)
         return "";
+    if (verb == "release" && words.size() == 1) {
+        sim_->releaseHeld();
+        return "";
+    }
     if (verb == "block" && words.size() == 3) {
         if (!number(words[1], 0, 511, a) || !hexBytesOf(words[2], 512, bytes))
             return "block ADDRESS HEX: address 0 to 511, bytes as hex digits";

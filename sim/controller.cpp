@@ -217,6 +217,9 @@ void Controller::applyFaults(int index, Response &response)
         case Fault::Delay:
             response.delayMs += std::max(0, f.value);
             break;
+        case Fault::Hold:
+            response.held = true;
+            break;
         case Fault::Truncate:
             reply.resize(std::min(reply.size(), std::size_t(std::max(0, f.value))));
             break;

@@ -21,6 +21,7 @@ struct Response {
     std::vector<std::uint8_t> line;   // echo and noise, sent at once, before the reply
     int delayMs = 0;                  // the reply leaves this late
     int byteGapMs = 0;                // and its bytes this far apart
+    bool held = false;                // the reply waits until released (Hold)
     bool vanish = false;              // the line is gone: nothing is executed or sent
     bool blockWritten = false;        // block memory changed
     std::string note;                 // why the frame was not answered, for the log

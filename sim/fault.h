@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+#include <utility>
 
 namespace vorna::sim {
 
@@ -21,18 +23,28 @@ namespace vorna::sim {
 //                turning round; trickling, they reach the tool after its next purge.
 //   Forget       a write is answered as done, but nothing of it is stored, as a
 //                memory that no longer takes writes.
+//   Hold         the reply waits until PtySimulator::releaseHeld() lets it go, as a
+//                controller slower than any limit; replies made after it wait too.
 // Two more stand for the line rather than the controller; they count every frame
 // received, whatever its address or checksum:
 //   Echo         the frame's own bytes come straight back, as a 2-wire RS-485
 //                adapter with local echo returns what is sent.
 //   Noise        value random bytes follow the frame at once, before any reply.
 struct Fault {
-    enum Kind { NoReply, Delay, Truncate, Garbage, BadChecksum, Vanish, Stale, Trickle, Trail, Forget, Echo, Noise } kind;
+    enum Kind { NoReply, Delay, Truncate, Garbage, BadChecksum, Vanish, Stale, Trickle, Trail, Forget, Hold, Echo, Noise } kind;
     int firstFrame = 0;
     int count = 1;
     int value = 0;
 
     bool covers(int frame) const { return frame >= firstFrame && (count < 0 || frame - firstFrame < count); }
 };
+
+// The names of the kinds in vorna-sim's control folder (sim/README.md).
+inline constexpr std::array<std::pair<const char *, Fault::Kind>, 13> kFaultNames{{
+    {"no-reply", Fault::NoReply}, {"delay", Fault::Delay}, {"truncate", Fault::Truncate},
+    {"garbage", Fault::Garbage}, {"bad-checksum", Fault::BadChecksum}, {"vanish", Fault::Vanish},
+    {"stale", Fault::Stale}, {"trickle", Fault::Trickle}, {"trail", Fault::Trail},
+    {"forget", Fault::Forget}, {"hold", Fault::Hold}, {"echo", Fault::Echo}, {"noise", Fault::Noise},
+}};
 
 } // namespace vorna::sim

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -78,6 +79,11 @@ bool PtyLine::open()
         return false;
     }
     stopping_ = false;
+    {
+        std::lock_guard lock(quietMutex_);
+        lineUp_ = true;
+        serving_ = true;
+    }
     thread_ = std::thread(&PtyLine::run, this);
     return true;
 }
@@ -86,10 +92,14 @@ void PtyLine::close()
 {
     if (thread_.joinable()) {
         stopping_ = true;
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const auto written = ::write(wake_, &one, sizeof one);
+        wake();
         thread_.join();
     }
+    {
+        std::lock_guard lock(quietMutex_);
+        lineUp_ = false;
+    }
+    quietChanged_.notify_all();
     releaseFds();
     closeFd(wake_);
     removeLink();
@@ -115,10 +125,74 @@ void PtyLine::log(const std::string &text) const
         logLine(state_.started, text);
 }
 
+void PtyLine::wake()
+{
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = ::write(wake_, &one, sizeof one);
+}
+
+void PtyLine::publishQuiet(bool timed, Clock::time_point deadline)
+{
+    {
+        std::lock_guard lock(quietMutex_);
+        serving_ = false;
+        nextDue_ = timed ? deadline : Clock::time_point::max();
+        ++passes_;
+    }
+    quietChanged_.notify_all();
+}
+
+void PtyLine::takeRelease(Clock::time_point now)
+{
+    {
+        std::lock_guard lock(quietMutex_);
+        if (!releaseAsked_)
+            return;
+        releaseAsked_ = false;
+    }
+    for (const auto &[reply, byteGapMs] : held_)
+        queueReply(reply, now, byteGapMs);
+    held_.clear();
+}
+
+void PtyLine::releaseHeld()
+{
+    {
+        std::lock_guard lock(quietMutex_);
+        releaseAsked_ = true;
+    }
+    wake();
+}
+
+bool PtyLine::settle(std::chrono::milliseconds limit)
+{
+    const auto end = Clock::now() + limit;
+    std::unique_lock lock(quietMutex_);
+    for (;;) {
+        if (!lineUp_ || stopping_)
+            return true;
+        if (!serving_ && !releaseAsked_) {
+            // Bytes written to the slave reach the master only when the kernel's tty
+            // worker has pushed them on; a poll of the master waits for that.
+            pollfd p{master_, POLLIN, 0};
+            ::poll(&p, 1, 0);
+            int unread = 0;
+            ::ioctl(master_, FIONREAD, &unread);
+            if (unread == 0 && nextDue_ > Clock::now())
+                return true;
+        }
+        const std::uint64_t seen = passes_;
+        wake();
+        if (!quietChanged_.wait_until(lock, end, [&] { return passes_ != seen || !lineUp_; }))
+            return false;
+    }
+}
+
 void PtyLine::run()
 {
     while (!stopping_) {
         auto now = Clock::now();
+        takeRelease(now);
         executeDue(now);
         if (!vanished_)
             writeDue(now);
@@ -141,7 +215,13 @@ void PtyLine::run()
         fds[0] = {wake_, POLLIN, 0};
         fds[1] = {master_, short(POLLIN | (outputBlocked_ ? POLLOUT : 0)), 0};
         const nfds_t count = vanished_ ? 1 : 2;
-        if (::ppoll(fds.data(), count, timed ? &wait : nullptr, nullptr) < 0 && errno != EINTR)
+        publishQuiet(timed, deadline);
+        const int polled = ::ppoll(fds.data(), count, timed ? &wait : nullptr, nullptr);
+        {
+            std::lock_guard lock(quietMutex_);
+            serving_ = true;
+        }
+        if (polled < 0 && errno != EINTR)
             break;
         if (fds[0].revents & POLLIN) {
             std::uint64_t value = 0;
@@ -154,6 +234,11 @@ void PtyLine::run()
         if (fds[1].revents & POLLIN)
             readInput(Clock::now());
     }
+    {
+        std::lock_guard lock(quietMutex_);
+        lineUp_ = false;
+    }
+    quietChanged_.notify_all();
 }
 
 PtyLine::Clock::time_point PtyLine::nextDeadline(bool &any) const
@@ -235,8 +320,14 @@ void PtyLine::execute(const Frame &frame, Clock::time_point now)
         logLine(state_.started, "cannot save " + state_.options.memoryFile);
     if (response.answered()) {
         log("tx " + hexBytes(response.reply) +
-            (response.delayMs > 0 ? "  (after " + std::to_string(response.delayMs) + " ms)" : ""));
-        queueReply(response.reply, now + std::chrono::milliseconds(response.delayMs), response.byteGapMs);
+            (response.held ? "  (held)"
+             : response.delayMs > 0 ? "  (after " + std::to_string(response.delayMs) + " ms)"
+                                    : ""));
+        // Replies leave in the order they were made: after a held one, all wait.
+        if (response.held || !held_.empty())
+            held_.push_back({response.reply, response.byteGapMs});
+        else
+            queueReply(response.reply, now + std::chrono::milliseconds(response.delayMs), response.byteGapMs);
     }
     // Logged last: whoever waits for the frame finds all it did already done.
     {
@@ -274,18 +365,23 @@ void PtyLine::queueReply(const std::vector<std::uint8_t> &reply, Clock::time_poi
 void PtyLine::writeDue(Clock::time_point now)
 {
     while (!outgoing_.empty() && !outputBlocked_ && outgoing_.front().first <= now) {
-        auto &bytes = outgoing_.front().second;
-        const ssize_t n = ::write(master_, bytes.data(), bytes.size());
-        if (n == ssize_t(bytes.size())) {
+        // What is due goes out in one write: the tool then finds it whole, not part
+        // now and part after the kernel's next push.
+        std::vector<std::uint8_t> bytes = std::move(outgoing_.front().second);
+        outgoing_.pop_front();
+        while (!outgoing_.empty() && outgoing_.front().first <= now) {
+            bytes.insert(bytes.end(), outgoing_.front().second.begin(), outgoing_.front().second.end());
             outgoing_.pop_front();
-        } else if (n > 0) {
-            bytes.erase(bytes.begin(), bytes.begin() + n);
-            outputBlocked_ = true;
-        } else if (errno == EAGAIN || errno == EINTR) {
+        }
+        const ssize_t n = ::write(master_, bytes.data(), bytes.size());
+        if (n == ssize_t(bytes.size()))
+            continue;
+        if (n >= 0 || errno == EAGAIN || errno == EINTR) {
+            bytes.erase(bytes.begin(), bytes.begin() + std::max<ssize_t>(n, 0));
+            outgoing_.emplace_front(now, std::move(bytes));
             outputBlocked_ = true;
         } else {
             log("tx failed, reply dropped");
-            outgoing_.pop_front();
         }
     }
 }
@@ -294,10 +390,16 @@ void PtyLine::vanish()
 {
     log("line vanished");
     vanished_ = true;
-    releaseFds();
+    {
+        std::lock_guard lock(quietMutex_);
+        lineUp_ = false;
+        releaseFds();
+    }
+    quietChanged_.notify_all();
     removeLink();
     incoming_.clear();
     outgoing_.clear();
+    held_.clear();
 }
 
 } // namespace vorna::sim

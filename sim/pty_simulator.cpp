@@ -84,6 +84,16 @@ void PtySimulator::clearFaults()
     state_->controller.clearFaults();
 }
 
+void PtySimulator::releaseHeld()
+{
+    line_->releaseHeld();
+}
+
+bool PtySimulator::settle(int limitMs)
+{
+    return line_->settle(std::chrono::milliseconds(limitMs));
+}
+
 void PtySimulator::presentCard(std::vector<std::uint8_t> number, int delayMs)
 {
     setReaderArea(Controller::cardArea(number), delayMs);

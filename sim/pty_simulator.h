@@ -54,6 +54,15 @@ public:
 
     void addFault(Fault f);
     void clearFaults();
+    // Lets the replies kept back by a Hold fault go out now.
+    void releaseHeld();
+
+    // Blocks until the line is quiet: every byte the tool wrote has reached the
+    // simulator and been handled, and every reply due by now is written. A pty hands
+    // bytes on through a kernel worker that a busy machine may run late; a test that
+    // settles between the tool's polls counts polls that the simulator kept up with.
+    // False when that takes longer than limitMs.
+    bool settle(int limitMs = 10000);
 
     // delayMs after the call the card is on the reader: flag 1, up to 7 number bytes.
     void presentCard(std::vector<std::uint8_t> number, int delayMs);

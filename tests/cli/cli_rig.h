@@ -11,6 +11,7 @@
 #include "cli/cli.h"
 #include "project/project_file.h"
 #include "sim/pty_simulator.h"
+#include "support/lockstep.h"
 
 namespace vorna::test {
 
@@ -49,6 +50,7 @@ inline project::ProjectValues startValues()
 // pointed at the controller's port.
 struct CliSim {
     sim::PtySimulator sim;
+    Lockstep lockstep{sim};
     QTemporaryDir dir;
 
     explicit CliSim(sim::PtySimulator::Options options = {}) : sim(options)

@@ -40,7 +40,8 @@ TEST(CliSetAddress, MovesTheControllerByBusAddressZero)
     // --address names the controller for other commands; this frame always goes to 0.
     const test::CliResult r = rig.run({"--address", "1", "set-address", "5"});
     EXPECT_EQ(r.code, kExitOk) << r.err.toStdString();
-    ASSERT_EQ(rig.sim.waitForFrames(1, 2000), 1);
+    ASSERT_TRUE(rig.sim.settle());
+    ASSERT_EQ(rig.sim.frames().size(), 1u);
     const Bytes expected = {0x00, 0x06, 0x00, 0x01, 0x00, 0x00, 0x01, 0xFC, 0x05, 0x01, 0x0A};
     EXPECT_EQ(rig.sent(), std::vector<Bytes>{expected});
     EXPECT_EQ(rig.sim.address(), 5);

@@ -40,7 +40,8 @@ TEST(CliInvalidProject, RefusedBeforeAnyFrame)
             const test::CliResult r = rig.run({"--card-type", c.cardType, "--allow-defaults", command, path});
             EXPECT_EQ(r.code, kExitBadProject);
             EXPECT_EQ(r.err, QStringLiteral("vorna-cli: ") + QString::fromUtf8(c.message) + u'\n');
-            EXPECT_EQ(rig.sim.waitForFrames(1, 200), 0);
+            EXPECT_TRUE(rig.sim.settle());
+            EXPECT_TRUE(rig.sim.frames().empty());
         }
     }
 }
@@ -53,7 +54,8 @@ TEST(CliInvalidProject, MissingFileIsRefused)
     EXPECT_EQ(r.code, kExitBadProject);
     EXPECT_EQ(r.err, QStringLiteral("vorna-cli: nie można odczytać pliku projektu '%1': plik nie istnieje / no such file\n")
                          .arg(path));
-    EXPECT_EQ(rig.sim.waitForFrames(1, 200), 0);
+    EXPECT_TRUE(rig.sim.settle());
+    EXPECT_TRUE(rig.sim.frames().empty());
 }
 
 // A bad field is reported even when the port could not be opened either: the file
@@ -80,7 +82,8 @@ TEST(CliInvalidProject, MissingKeysOnlyWithAllowDefaults)
                                         "KARTY_SERWIS/Serwis2, KARTY_KLUCZ/Klucz1, ...; --allow-defaults bierze za "
                                         "nie wartości domyślne\n")
                              .arg(path));
-        EXPECT_EQ(rig.sim.waitForFrames(1, 200), 0);
+        EXPECT_TRUE(rig.sim.settle());
+        EXPECT_TRUE(rig.sim.frames().empty());
         EXPECT_NE(rig.run({"--allow-defaults", command, path}).code, kExitBadProject);
     }
 }
@@ -117,7 +120,8 @@ TEST(CliInvalidProject, ReadUpdatesOnlyAProject)
                                             "pliku projektu, pustego lub nowego\n")
                                  .arg(path, QString::fromUtf8(c.why)));
             EXPECT_EQ(after, *c.content);
-            EXPECT_EQ(rig.sim.waitForFrames(1, 200), 0);
+            EXPECT_TRUE(rig.sim.settle());
+            EXPECT_TRUE(rig.sim.frames().empty());
         } else {
             EXPECT_TRUE(project::loadProject(path));
             if (c.content && !c.content->isEmpty()) {

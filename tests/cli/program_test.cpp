@@ -11,6 +11,7 @@
 #include "link/memory_map.h"
 #include "support/printers.h"
 #include "support/program_run.h"
+#include "support/settle_server.h"
 
 using namespace vorna;
 using namespace vorna::cli;
@@ -19,7 +20,12 @@ using test::Bytes;
 namespace {
 
 QString programPath() { return test::builtProgram("src/cli/vorna-cli"); }
-test::ProgramRun runProgram(const QStringList &args) { return test::runProgram(programPath(), args, 30000); }
+// `settle`: the simulator the program talks to, kept in step with its polls.
+test::ProgramRun runProgram(const QStringList &args, const test::SettleServer *settle = nullptr)
+{
+    return test::runProgram(programPath(), args, 30000,
+                            settle ? settle->environment() : QProcessEnvironment::systemEnvironment());
+}
 
 } // namespace
 
@@ -57,11 +63,12 @@ TEST(CliProgram, CopiesOneControllerToAnother)
     source.sim.setBlock(mem::kBlockOpeningTimes, Bytes{7, 8, 9});
     const QString path = source.file("copy.vrp");
 
-    const test::ProgramRun read = runProgram({"--port", source.port(), "read", path});
+    const test::SettleServer fromSource(source.sim), toTarget(target.sim);
+    const test::ProgramRun read = runProgram({"--port", source.port(), "read", path}, &fromSource);
     ASSERT_EQ(read.exitCode, kExitOk) << read.err.toStdString();
     EXPECT_TRUE(read.err.isEmpty());   // stderr is a pipe here: no progress display
 
-    const test::ProgramRun write = runProgram({"--port", target.port(), "write", path, "--verify"});
+    const test::ProgramRun write = runProgram({"--port", target.port(), "write", path, "--verify"}, &toTarget);
     ASSERT_EQ(write.exitCode, kExitOk) << write.err.toStdString();
     EXPECT_EQ(source.sim.block(), target.sim.block());
 }
@@ -70,7 +77,7 @@ namespace {
 
 // The program run with arguments as raw bytes, as a shell passes $'site\xb9.vrp':
 // QProcess would encode QStrings, so the child execs itself with them.
-test::ProgramRun runWithBytes(const std::vector<QByteArray> &args)
+test::ProgramRun runWithBytes(const std::vector<QByteArray> &args, const test::SettleServer &settle)
 {
     const QByteArray program = QFile::encodeName(programPath());
     std::vector<char *> argv{const_cast<char *>(program.constData())};
@@ -78,11 +85,18 @@ test::ProgramRun runWithBytes(const std::vector<QByteArray> &args)
         argv.push_back(const_cast<char *>(a.constData()));
     argv.push_back(nullptr);
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = settle.environment();
     env.insert("LC_ALL", "C.UTF-8");
-    process.setProcessEnvironment(env);
+    // The child execs itself before QProcess would pass this environment on.
+    std::vector<QByteArray> envText;
+    for (const QString &entry : env.toStringList())
+        envText.push_back(entry.toLocal8Bit());
+    std::vector<char *> envp;
+    for (QByteArray &e : envText)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
     process.setChildProcessModifier([&] {
-        ::execve(argv[0], argv.data(), ::environ);
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     });
     process.start(programPath(), {});
@@ -102,6 +116,7 @@ test::ProgramRun runWithBytes(const std::vector<QByteArray> &args)
 TEST(CliProgram, ArgumentsThatDoNotDecodeAreRefused)
 {
     test::CliSim rig;
+    const test::SettleServer settle(rig.sim);
     const QByteArray port = QFile::encodeName(rig.port());
     const QByteArray folder = QFile::encodeName(rig.dir.path()) + '/';
     // The look-alike that the decoded name would reach.
@@ -122,7 +137,7 @@ TEST(CliProgram, ArgumentsThatDoNotDecodeAreRefused)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.args.back().toStdString());
         rig.sim.clearLog();
-        const test::ProgramRun run = runWithBytes(c.args);
+        const test::ProgramRun run = runWithBytes(c.args, settle);
         EXPECT_EQ(run.exitCode, c.code) << run.err.toStdString();
         if (!c.err.isEmpty()) {
             EXPECT_EQ(run.err, c.err);

@@ -8,6 +8,7 @@
 #include "cli_rig.h"
 #include "support/printers.h"
 #include "support/program_run.h"
+#include "support/settle_server.h"
 
 // Arguments and output of a run nobody watches: no accidental broadcast, no lost
 // line taken for success, no terminal steered by a value.
@@ -29,7 +30,8 @@ TEST(CliUnattended, AddressZeroOnlyForSetAddress)
             EXPECT_TRUE(r.err.startsWith(QStringLiteral("vorna-cli: "))) << r.err.toStdString();
         }
     }
-    EXPECT_EQ(rig.sim.waitForFrames(1, 200), 0);
+    EXPECT_TRUE(rig.sim.settle());
+    EXPECT_TRUE(rig.sim.frames().empty());
     EXPECT_FALSE(QFile::exists(rig.file("r.vrp")));
     EXPECT_EQ(rig.run({"--address", "0", "set-address", "7"}).code, kExitOk);
 }
@@ -38,6 +40,7 @@ TEST(CliUnattended, AddressZeroOnlyForSetAddress)
 TEST(CliUnattended, LostOutputEndsWithOne)
 {
     test::CliSim rig;
+    const test::SettleServer settle(rig.sim);
     const QString cli = test::builtProgram("src/cli/vorna-cli");
     const QString scan = QStringLiteral("'%1' --port '%2' scan --scan-range 1-2").arg(cli, rig.port());
     const QString refused = QStringLiteral("'%1' --port /nonexistent/tty open-locker 1").arg(cli);
@@ -55,7 +58,7 @@ TEST(CliUnattended, LostOutputEndsWithOne)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const test::ProgramRun run = test::runProgram("/bin/bash", {"-c", c.script});
+        const test::ProgramRun run = test::runProgram("/bin/bash", {"-c", c.script}, 30000, settle.environment());
         EXPECT_EQ(run.exitCode, c.code) << run.err.toStdString();
     }
     // Closed descriptors were not taken by the port: every byte on the line was a frame.

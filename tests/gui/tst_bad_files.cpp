@@ -28,7 +28,9 @@
 #include "project/project_file.h"
 #include "project/project_file_support.h"
 #include "sim/pty_simulator.h"
+#include "support/lockstep.h"
 #include "support/program_run.h"
+#include "support/settle_server.h"
 
 using namespace vorna;
 namespace texts = vorna::ops::texts;
@@ -213,6 +215,7 @@ void BadFilesTest::badFile()
     }
 
     sim::PtySimulator sim;
+    test::Lockstep lockstep(sim);
     QVERIFY(sim.start());
     QString out, err;
     QTextStream outStream(&out), errStream(&err);
@@ -223,7 +226,8 @@ void BadFilesTest::badFile()
         QCOMPARE(code, int(cli::kExitBadProject));
         QVERIFY2(err.contains(path), qPrintable(err));
         QVERIFY2(file != Huge || err.contains(QStringLiteral("too large")), qPrintable(err));
-        QCOMPARE(sim.waitForFrames(1, 200), 0);
+        QVERIFY(sim.settle());
+        QVERIFY(sim.frames().empty());
         return;
     }
     QVERIFY2(code == cli::kExitOk, qPrintable(err));
@@ -280,10 +284,12 @@ void BadFilesTest::failingDisk()
         });
     }
     sim::PtySimulator sim;
+    const test::SettleServer settle(sim);
     if (Front(front) == Front::Window) {
         child.start(QCoreApplication::applicationFilePath(), {"--save-child", path, limit});
     } else {
         QVERIFY(sim.start());
+        child.setProcessEnvironment(settle.environment());
         child.start(test::builtProgram("src/cli/vorna-cli"), {"--port", QString::fromStdString(sim.path()), "read", path});
     }
     QVERIFY(child.waitForFinished(60000));

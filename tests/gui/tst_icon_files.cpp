@@ -28,7 +28,7 @@ constexpr double kMaxDifferingShare = 0.12;
 
 QString dataPath(const QString &relative)
 {
-    return QStringLiteral(VORNA_SOURCE_DATA_DIR "/") + relative;
+    return QString::fromUtf8(VORNA_SOURCE_DIR "/data/") + relative;
 }
 
 } // namespace

@@ -165,25 +165,30 @@ TEST(CardList, InvalidDeviceAddressSendsNothing)
 // the next frame, and an invalid one stops the operation there.
 TEST(CardList, AddressChangedDuringTheTransfer)
 {
-    // Late replies make sure the window gets its turn while those frames wait.
+    // Held replies make sure the window gets its turn while those frames wait.
     test::SimRig rig;
-    rig.sim.addFault({Fault::Delay, 2, 1, 30});
-    rig.sim.addFault({Fault::Delay, 5, 1, 30});
+    rig.sim.addFault({Fault::Hold, 2, 1, 0});
+    rig.sim.addFault({Fault::Hold, 5, 1, 0});
     rig.onPump = [&] {
-        if (rig.sim.frames().size() == 3)
+        if (rig.sim.frames().size() == 3 && rig.addressText == QStringLiteral("1"))
             rig.addressText = QStringLiteral("$01");
-        if (rig.sim.frames().size() == 6)
+        else if (rig.sim.frames().size() == 6)
             rig.addressText = QStringLiteral("x");
+        else
+            return;
+        rig.sim.releaseHeld();
     };
     EXPECT_EQ(readCardList(rig.env()).outcome, Outcome::BadAddress);
     EXPECT_EQ(rig.lastStatus(), texts::kBadAddress);
     EXPECT_EQ(rig.sent().size(), 6u);
 
     test::SimRig other;
-    other.sim.addFault({Fault::Delay, 1, 1, 30});
+    other.sim.addFault({Fault::Hold, 1, 1, 0});
     other.onPump = [&] {
-        if (other.sim.frames().size() == 2)
+        if (other.sim.frames().size() == 2 && other.addressText != QStringLiteral("7")) {
             other.addressText = QStringLiteral("7");
+            other.sim.releaseHeld();
+        }
     };
     EXPECT_EQ(readCardList(other.env()).outcome, Outcome::TimedOut);   // nobody answers at 7
     const auto sent = other.sent();
@@ -226,13 +231,14 @@ TEST(CardList, VanishingPortEndsTheWaitAsTimeOut)
 TEST(CardList, SecondOperationDuringAWaitIsRefused)
 {
     test::SimRig rig;
-    rig.sim.addFault({Fault::Delay, 1, 1, 60});
+    rig.sim.addFault({Fault::Hold, 1, 1, 0});
     Outcome second = Outcome::Done;
     std::size_t framesAtSecond = 0;
     rig.onPump = [&] {
         if (rig.sim.frames().size() == 2 && framesAtSecond == 0) {
             framesAtSecond = rig.sim.frames().size();
             second = writeCardList(rig.env(), startTexts(), Unique).outcome;
+            rig.sim.releaseHeld();
         }
     };
     EXPECT_EQ(readCardList(rig.env()).outcome, Outcome::Done);

@@ -43,7 +43,7 @@ inline ProjectValues defaultValues()
 inline QString goldenPath(const char *name)
 {
     // Not by __FILE__: a compiler launcher may make it relative to the build folder.
-    return QStringLiteral(VORNA_TESTS_DIR "/project/data/") + QLatin1String(name);
+    return QString::fromUtf8(VORNA_SOURCE_DIR "/tests/project/data/") + QLatin1String(name);
 }
 
 inline QByteArray readBytes(const QString &path)

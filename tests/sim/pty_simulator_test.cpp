@@ -175,6 +175,23 @@ TEST(PtySimulator, DelayedReplyIsNotThereEarly)
     EXPECT_EQ(client.receive(13, kReplyMs), kReadTimesReply);
 }
 
+// A held reply, and every reply made after it, waits for the test to let it go.
+TEST(PtySimulator, HeldReplyWaitsForRelease)
+{
+    auto sim = started();
+    sim->addFault({Fault::Hold, 0, 1, 0});
+    RawClient client(sim->path());
+    ASSERT_TRUE(client.send(kReadTimes));
+    ASSERT_TRUE(client.send(kOpenLocker));
+    EXPECT_EQ(sim->waitForFrames(2, kReplyMs), 2);
+    EXPECT_TRUE(sim->settle());
+    EXPECT_TRUE(client.drain(kQuietMs).empty());
+    sim->releaseHeld();
+    Bytes both = kReadTimesReply;
+    both.insert(both.end(), kOpenLockerReply.begin(), kOpenLockerReply.end());
+    EXPECT_EQ(client.receive(both.size(), kReplyMs), both);
+}
+
 TEST(PtySimulator, GarbageFaultSendsOtherBytes)
 {
     auto sim = started();

@@ -1,12 +1,16 @@
 #pragma once
 #include "sim/pty_simulator.h"
+#include "support/lockstep.h"
 #include "support/window_rig.h"
 
 namespace vorna::test {
 
-// The window beside the simulator on a pty in this process.
+// The window beside the simulator on a pty in this process, in step with the
+// window's polls.
 struct FormRig : BasicFormRig<sim::PtySimulator> {
     explicit FormRig(sim::PtySimulator::Options options = {}) : BasicFormRig(started(options)) {}
+
+    Lockstep lockstep{[this] { return sim.get(); }};
 
 private:
     static std::unique_ptr<sim::PtySimulator> started(sim::PtySimulator::Options options)

@@ -15,14 +15,23 @@ namespace vorna::test {
 // The simulator a window test runs against: the vorna-sim whose control folder
 // VORNA_SIM_CONTROL names, opened as VORNA_SIM_PORT, when they are set (always
 // on Windows, which has no pseudo-terminals); else one in this process.
+inline bool remoteSimulator()
+{
+#ifdef _WIN32
+    return true;
+#else
+    return !qEnvironmentVariableIsEmpty("VORNA_SIM_CONTROL");
+#endif
+}
+
 inline std::unique_ptr<SimLine> makeSimLine()
 {
-    const QString folder = qEnvironmentVariable("VORNA_SIM_CONTROL");
 #ifndef _WIN32
-    if (folder.isEmpty())
+    if (!remoteSimulator())
         return std::make_unique<LocalSimLine>();
 #endif
-    return std::make_unique<RemoteSimLine>(folder, qEnvironmentVariable("VORNA_SIM_PORT"));
+    return std::make_unique<RemoteSimLine>(qEnvironmentVariable("VORNA_SIM_CONTROL"),
+                                           qEnvironmentVariable("VORNA_SIM_PORT"));
 }
 
 struct LineRig : BasicFormRig<SimLine> {

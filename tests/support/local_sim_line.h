@@ -1,10 +1,12 @@
 #pragma once
 #include "sim/pty_simulator.h"
+#include "support/lockstep.h"
 #include "support/sim_line.h"
 
 namespace vorna::test {
 
-// The simulator on a pty, served from a thread of this process.
+// The simulator on a pty, served from a thread of this process, in step with the
+// window's polls (support/lockstep.h).
 class LocalSimLine final : public SimLine {
 public:
     LocalSimLine() { sim_.start(); }
@@ -20,9 +22,12 @@ public:
         return out;
     }
     int waitForFrames(int n, int timeoutMs) const override { return sim_.waitForFrames(n, timeoutMs); }
+    void releaseHeld() override { sim_.releaseHeld(); }
+    bool settle() override { return sim_.settle(); }
 
 private:
     sim::PtySimulator sim_;
+    Lockstep lockstep_{sim_};
 };
 
 } // namespace vorna::test

@@ -17,9 +17,11 @@ struct ProgramRun {
     QString out, err;
 };
 
-inline ProgramRun runProgram(const QString &path, const QStringList &args, int timeoutMs = 30000)
+inline ProgramRun runProgram(const QString &path, const QStringList &args, int timeoutMs = 30000,
+                             const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(env);
     process.start(path, args);
     ProgramRun run;
     if (!process.waitForFinished(timeoutMs))

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QTest>
 #include <QThread>
-#include <array>
 
 #include "support/sim_line.h"
 
@@ -37,9 +36,18 @@ public:
     }
     void addFault(sim::Fault f) override
     {
-        static const std::array<const char *, 11> names{"no-reply", "delay", "truncate", "garbage", "bad-checksum",
-                                                         "vanish", "stale", "trickle", "trail", "echo", "noise"};
-        command(QString("fault %1 %2 %3 %4").arg(names.at(std::size_t(f.kind))).arg(f.firstFrame).arg(f.count).arg(f.value));
+        for (const auto &[name, kind] : sim::kFaultNames)
+            if (kind == f.kind)
+                return command(QString("fault %1 %2 %3 %4").arg(name).arg(f.firstFrame).arg(f.count).arg(f.value));
+        fail(QString("no control-folder name for fault kind %1").arg(int(f.kind)));
+    }
+    void releaseHeld() override { command("release"); }
+    // A process of its own on a terminal that Wine reads for the window: it cannot be
+    // held in step with each poll; this only waits until its frames file is complete.
+    bool settle() override
+    {
+        command("sync");
+        return true;
     }
 
     // Whole lines only: the simulator may be appending one right now.

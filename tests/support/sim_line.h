@@ -29,6 +29,11 @@ public:
     virtual std::vector<LineFrame> frames() const = 0;
     // Until at least n frames were received or timeoutMs passed; the count.
     virtual int waitForFrames(int n, int timeoutMs) const = 0;
+    // Lets the replies of Fault::Hold go.
+    virtual void releaseHeld() = 0;
+    // Until every byte the window wrote has been handled and every reply due is
+    // written; false when that did not come about within the simulator's limit.
+    virtual bool settle() = 0;
 };
 
 } // namespace vorna::test

@@ -6,6 +6,7 @@
 #include "link/qt_serial_port.h"
 #include "ops/operation.h"
 #include "sim/pty_simulator.h"
+#include "support/lockstep.h"
 
 namespace vorna::test {
 
@@ -13,6 +14,7 @@ namespace vorna::test {
 // port opened on it, and a record of every status text and gauge value.
 struct SimRig {
     sim::PtySimulator sim;
+    Lockstep lockstep{sim};
     link::QtSerialPort port;
     link::Exchange x;
     QString addressText = QStringLiteral("1");
@@ -20,7 +22,10 @@ struct SimRig {
     std::vector<int> progress;
     std::function<void()> onPump;
 
-    explicit SimRig(sim::PtySimulator::Options options = {}) : sim(options)
+    // `clock` gives the reader capture's deadline and the block pauses (a test clock
+    // makes the deadline a count of queries).
+    explicit SimRig(sim::PtySimulator::Options options = {}, link::Clock &clock = link::steadyClock())
+        : sim(options), x(clock)
     {
         EXPECT_TRUE(sim.start());
         EXPECT_TRUE(port.open(QString::fromStdString(sim.path())));

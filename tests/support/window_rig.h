@@ -1,10 +1,10 @@
 #pragma once
+#include <QAbstractEventDispatcher>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <functional>
 #include <memory>
@@ -37,21 +37,24 @@ struct BasicFormRig {
     }
     std::size_t framesSent() const { return sim->frames().size(); }
 
-    // Runs `action` once, from the event loop, as soon as the simulator has seen n
-    // frames: that is, while the operation that sent them waits for its reply.
-    void whenFrames(std::size_t n, std::function<void()> action)
+    // Runs `action` once, between two polls, at the poll-th pass of the event loop
+    // (counted from 0) after the simulator has seen n frames: that is, while the
+    // operation that sent them waits for its reply, if that reply is held.
+    void atPoll(std::size_t n, int poll, std::function<void()> action)
     {
-        auto *timer = new QTimer(&form);
-        timer->setInterval(1);
-        QObject::connect(timer, &QTimer::timeout, timer, [this, n, timer, action] {
-            if (sim->frames().size() < n)
+        auto count = std::make_shared<int>(-1);
+        auto connection = std::make_shared<QMetaObject::Connection>();
+        *connection = QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake,
+                                       &form, [this, n, poll, count, connection, action] {
+            if (*count < 0 && sim->frames().size() < n)
                 return;
-            timer->stop();
-            timer->deleteLater();
+            if (++*count < poll)
+                return;
+            QObject::disconnect(*connection);
             action();
         });
-        timer->start();
     }
+    void whenFrames(std::size_t n, std::function<void()> action) { atPoll(n, 0, std::move(action)); }
 };
 
 } // namespace vorna::test
