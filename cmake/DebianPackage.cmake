@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Debian package: `cpack -G DEB` in a Release build folder (scripts/package.sh).
 
 # The package's version is the newest entry of its changelog, which must be for

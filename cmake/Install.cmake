@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation and the Debian package. Included at the very end of the top-level
 # CMakeLists.txt, so every program target of the tree exists by now.
 include(GNUInstallDirs)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Manual pages in section 1, made by help2man from each program's --help and
 # --version at build time, so they list the options the programs take;
 # data/man/<program>.h2m adds the sections --help lacks. Each page is in the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # /usr/share/doc/vorna as Debian wants it: the machine-readable copyright file,
 # the package's own changelog and the project's, both compressed with gzip -9n.
 find_program(VORNA_GZIP gzip REQUIRED)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop entry's icon in every size the hicolor theme lists, rendered at build
 # time from the one drawing, data/icons/vorna.svg. The window's own 32 x 32,
 # 16-colour icon stays in src/app/icon.cpp.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows version resource of a program (Explorer's Details tab), made from the
 # project's one version. Polish, as every text the user sees.
 set(VORNA_COPYRIGHT "© 2026 Autorzy programu Vorna. Licencja GNU GPL w wersji 3 lub późniejszej.")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the project file reader and writer and checks what must
 // hold for any file: its text encodes back to its bytes (a marked file's too, when read
 // exactly and not in the code page), every read value keeps to the

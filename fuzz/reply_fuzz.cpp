@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes a controller might send back, at any poll, to every read operation.
 // The operations must end (no hang), never read past what came, and a capture
 // must only ever give an even number of upper-case hex digits, 2 to 14.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any byte stream on the simulator's line, cut into feeds of any size: the parser
 // must only hand out whole frames of the length their header gives, and the
 // controller must answer them without reading or writing outside its memories.

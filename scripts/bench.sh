@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmark (RelWithDebInfo, build-bench/), runs it on the offscreen
 # platform and puts its figures into docs/PERFORMANCE.md between the bench marks;
 # the notes around them are kept. Figures only: nothing here passes or fails on

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package as a user gets it: built, checked by lintian and the desktop
 # validators, installed with apt into this machine, used with no build folder on any
 # path, then purged, leaving nothing of it behind.

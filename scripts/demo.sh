@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is needed, builds Vorna and starts it beside a simulated controller.
 # The simulator's port path is printed: type it into the port field and click "Otwórz port".
 set -euo pipefail

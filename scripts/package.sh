@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds a Release tree and packs it as a Debian package; prints the package's path.
 #   bash scripts/package.sh [build folder]       (default: build-package)
 # Set VORNA_SKIP_DEPS=1 to skip the check for the build packages.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the licence texts of what the Windows package bundles, and its notice
 THIRD-PARTY-NOTICES.txt, from the list of the files actually copied (scripts/windows.sh).
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes or checks docs/RELIABILITY.md from the fault matrix and the fuzz runs.
 
   scripts/reliability.py --build build-test [--asan build-asan] --write

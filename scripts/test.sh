@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is needed, builds and runs every test twice: a normal build and one
 # under AddressSanitizer + UndefinedBehaviorSanitizer. Then the timing-sensitive tests
 # once more beside CPU-bound load, and a short fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+echo "== Licence lines =="
+bash scripts/check-licence-lines.sh
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen

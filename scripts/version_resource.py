@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks a Windows program's version resource, as windres decompiles it, on stdin:
 
     x86_64-w64-mingw32-windres -J coff -O rc -i vorna.exe | version_resource.py vorna.exe 4.0.0

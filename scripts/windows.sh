@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds Vorna for 64-bit Windows on Debian: Qt for MinGW once into a cache outside
 # the work tree, then vorna.exe and vorna-cli.exe, a portable zip and an NSIS installer.
 # Usage: scripts/windows.sh [all|qt|build|package|test|e2e|faults|installer|dialogs]

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """wine_loaded_dlls.py LOG FOLDER [FOLDER...]
 
 Reads a Wine log made with WINEDEBUG=+loaddll and checks that every DLL Wine loaded

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the window's icon as vorna-<size>.png for each size given, for the desktop
 // entry's icon theme. The 32 x 32 picture is scaled by whole pixels, so it stays crisp.
 #include <QDir>

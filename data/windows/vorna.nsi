@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: GPL-3.0-or-later
 ; The Windows installer. Built by scripts/windows.sh, which defines VERSION, STAGE (the
 ; folder of the portable zip), ICON, FILES and DIRS (lists of what STAGE holds, for the
 ; uninstaller), LICENSE (the project's licence, shown before installing), COPYRIGHT and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "project/key_table.h"
 
 namespace vorna::project {

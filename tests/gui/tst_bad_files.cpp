@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that are no project or not plain Windows-1250, and disks that fail during a
 // save, each through the window and through vorna-cli. A bad file must change no
 // field and send no frame; a good one in another encoding must load whole. A failed

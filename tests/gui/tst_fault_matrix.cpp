@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every controller operation, clicked in the real window against the simulator
 // (on a pty in this process, or in a process of its own: support/line_rig.h),
 // under every fault the line can bring. Each case checks the frames sent,

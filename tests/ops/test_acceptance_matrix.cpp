@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The acceptance limit of every waiting operation, staged exactly: a reply first
 // seen complete at the last accepted poll goes through, one poll later it is a
 // time-out that changes nothing. The controller's answers come from the

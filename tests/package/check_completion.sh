@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Drives the bash completion of vorna-cli and vorna-sim as a shell does on <TAB>.
 #   check_completion.sh [COMPLETION_FOLDER]
 # With a folder, the completion files are sourced from it (the source tree);

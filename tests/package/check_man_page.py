@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks a program's manual page against the program.
 
     check_man_page.py PROGRAM PAGE

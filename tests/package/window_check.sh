@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the window as a desktop does, from the Exec line of its desktop entry, on the
 # X server of $DISPLAY (xvfb-run); checks that it shows its window and stays up,
 # takes a screenshot, closes it with the close button's request and wants exit 0.

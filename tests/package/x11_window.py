@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Finds a top-level X11 window by its title, and closes it as a window manager does.
 
     x11_window.py wait TITLE [SECONDS]   exit 0 once such a window is mapped

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loaded (LD_PRELOAD) into a program under test whose controller the test process
 // simulates on a pty: each time the program looks at its port without waiting, it
 // first waits until the test's simulator has caught up (lockstep.h says why).

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a Windows program under Wine with a pseudo-terminal mapped as a COM port,
 # readable the way QSerialPort reads one (see comm_event_hook.c for why Wine needs help).
 #

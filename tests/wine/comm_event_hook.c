@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 /* Test-only DLL for Wine 8: makes an overlapped WaitCommEvent complete the way
  * Windows does, so QSerialPort can read a Unix pseudo-terminal mapped as a COM port.
  *

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 /* Test-only launcher for Wine: run_hooked.exe HOOK.dll PROGRAM [ARGS...]
  * Starts PROGRAM suspended, loads HOOK.dll into it from a remote thread, only
  * then lets its main thread run, and exits with its exit code. The program is
