@@ -313,13 +313,7 @@ void BadFilesTest::saveIntoMarkedFile_data()
     QTest::addColumn<int>("encoding");
     QTest::addColumn<bool>("foreign"); // a line outside Windows-1250
     QTest::addColumn<int>("front");
-    const struct {
-        const char *name;
-        QStringConverter::Encoding encoding;
-    } encodings[] = {{"UTF-8", QStringConverter::Utf8},
-                     {"UTF-16 LE", QStringConverter::Utf16LE},
-                     {"UTF-16 BE", QStringConverter::Utf16BE}};
-    for (const auto &e : encodings) {
+    for (const auto &e : vorna::project::testing::kMarkedEncodings) {
         for (const bool foreign : {false, true}) {
             for (const Front front : {Front::Window, Front::Cli})
                 QTest::addRow("%s with BOM, %s | %s", e.name,

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <QStringConverter>
 #include <functional>
 
 #include "project/project_file.h"
@@ -60,6 +61,15 @@ inline bool writeBytes(const QString &path, const QByteArray &bytes)
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
+
+// The encodings a byte order mark stands for, each with its name.
+struct MarkedEncoding {
+    const char *name;
+    QStringConverter::Encoding encoding;
+};
+inline constexpr MarkedEncoding kMarkedEncodings[] = {{"UTF-8", QStringConverter::Utf8},
+                                                      {"UTF-16 LE", QStringConverter::Utf16LE},
+                                                      {"UTF-16 BE", QStringConverter::Utf16BE}};
 
 // Runs `step` without the rights of the superuser: as root, in a child process under
 // the "nobody" user, since root may write any file and folder. Returns step's result.

@@ -202,16 +202,10 @@ TEST_F(ProjectFile, SavingIntoAMarkedFile)
 {
     const QString kept = u"; Łódź\r\n[CZASY]\r\nUzytkownik=1\r\n[MOJE]\r\nx=ż\r\n"_s;
     const QString foreign = u"\uFEFF; uwaga → nie ruszać ✓ 日本\r\n[MOJE]\r\nx=ż\r\n"_s;
-    const struct {
-        const char *name;
-        QStringConverter::Encoding encoding;
-    } encodings[] = {{"UTF-8", QStringConverter::Utf8},
-                     {"UTF-16 LE", QStringConverter::Utf16LE},
-                     {"UTF-16 BE", QStringConverter::Utf16BE}};
     const QString plain = path("plain.vrp");
     ASSERT_TRUE(writeBytes(plain, *encodeWindows1250(kept)));
     ASSERT_TRUE(saveProject(plain, sampleValues()));
-    for (const auto &e : encodings) {
+    for (const auto &e : testing::kMarkedEncodings) {
         SCOPED_TRACE(e.name);
         const auto marked = [&](const QString &text) {
             QStringEncoder encoder(e.encoding, QStringConverter::Flag::WriteBom);
