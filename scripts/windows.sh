@@ -72,12 +72,16 @@ qt_flags=(
   -qt-zlib -qt-pcre -qt-libpng -no-libjpeg -qt-harfbuzz -qt-freetype
 )
 
+# The toolchain file without its comments: a comment changes no build, so it must not
+# cost a rebuild of Qt.
+toolchain_settings() { grep -v '^[[:space:]]*#' "$toolchain"; }
+
 qt_key() {
   {
     apt-get source --print-uris -qq qt6-base | awk '{print $2, $4}'
     grep " $serialport_tar\$" "$third_party/SHA256SUMS"
     printf '%s\n' "${qt_flags[@]}"
-    cat "$toolchain"
+    toolchain_settings
   } | sha256sum | cut -c1-16
 }
 
@@ -124,7 +128,7 @@ build_qt() {
 
 build_googletest() {
   local key
-  key=$( { dpkg-query -W -f='${Version}' googletest; cat "$toolchain"; } | sha256sum | cut -c1-16)
+  key=$( { dpkg-query -W -f='${Version}' googletest; toolchain_settings; } | sha256sum | cut -c1-16)
   gtest_prefix=$cache/googletest-$key
   [ -f "$gtest_prefix/.complete" ] && return
   log "Building GoogleTest for Windows"
