@@ -273,6 +273,8 @@ wine_env() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     log "Creating the Wine prefix $WINEPREFIX"
     timeout 300 wineboot --init > /dev/null 2>&1 || true
+    # Until the new prefix's own programs have ended, Wine may fail to start ours.
+    timeout 120 wineserver -w || true
   fi
   local dirs=("$qt_prefix/bin" "${mingw_runtime[@]}") d path=""
   for d in "${dirs[@]}"; do path+="$(winepath -w "$d");"; done
