@@ -67,13 +67,15 @@ def acceptance(build):
     return (int(m.group(1)) if m else 0), failed
 
 
+def matrix_head(results, begin):
+    """The operations in the order first met, and the table's opening lines."""
+    ops = list(dict.fromkeys(op for op, _ in results))
+    return ops, [begin, "", "| operation | " + " | ".join(f for f, _ in FAULTS) + " |",
+                 "|---|" + "---|" * len(FAULTS)]
+
+
 def render(results, asan_results, accept):
-    ops = []
-    for op, _ in results:
-        if op not in ops:
-            ops.append(op)
-    lines = [BEGIN, "", "| operation | " + " | ".join(f for f, _ in FAULTS) + " |",
-             "|---|" + "---|" * len(FAULTS)]
+    ops, lines = matrix_head(results, BEGIN)
     cases = passed = 0
     for op in ops:
         cells = []
@@ -257,12 +259,7 @@ def wine_results(report):
 
 
 def render_wine(results, reasons):
-    ops = []
-    for op, _ in results:
-        if op not in ops:
-            ops.append(op)
-    lines = [WINE_BEGIN, "", "| operation | " + " | ".join(f for f, _ in FAULTS) + " |",
-             "|---|" + "---|" * len(FAULTS)]
+    ops, lines = matrix_head(results, WINE_BEGIN)
     for op in ops:
         lines.append("| " + op + " | " + " | ".join(results.get((op, f), "n/a") for f, _ in FAULTS) + " |")
     cells = list(results.values())
