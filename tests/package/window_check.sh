@@ -4,7 +4,8 @@
 # X server of $DISPLAY (xvfb-run); checks that it shows its window and stays up,
 # takes a screenshot, closes it with the close button's request and wants exit 0.
 #   window_check.sh DESKTOP_FILE SCREENSHOT
-# Every file the program opens is traced, to see Qt's Polish translation loaded.
+# Every file the program opens is traced (-z: only opens that succeeded, each on one
+# line), to see Qt's Polish translation loaded.
 set -euo pipefail
 desktop=$1 shot=$2
 here=$(dirname "$0")
@@ -17,7 +18,7 @@ command=$(sed -n 's/^Exec=//p' "$desktop" | head -n 1 | sed 's/ *%[fFuUdDnNickvm
 [ -n "$command" ] || { echo "FAIL: $desktop has no Exec line"; exit 1; }
 echo "Exec line: $command"
 # shellcheck disable=SC2086  # the Exec line is split into words as a desktop does
-strace -f -qq -e trace=openat -o "$trace" $command &
+strace -f -qq -z -e trace=openat -o "$trace" $command &
 pid=$!
 
 python3 "$here/x11_window.py" wait "$title" 60
@@ -39,9 +40,7 @@ fi
 echo "the window closed and vorna ended with exit code 0"
 
 qm=/usr/share/qt6/translations/qtbase_pl.qm
-if ! grep -aq qtbase "$(command -v "${command%% *}")"; then
-  echo "SKIPPED: this vorna loads no Qt translation (no 'qtbase' in the program)"
-elif grep -q "\"$qm\".* = [0-9]" "$trace"; then
+if grep -q "\"$qm\"" "$trace"; then
   echo "Qt's texts in Polish: vorna opened $qm"
 else
   echo "FAIL: vorna did not open $qm"
