@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs what is needed, builds and runs every test twice: a normal build and one
-# under AddressSanitizer + UndefinedBehaviorSanitizer. Then the timing-sensitive tests
-# once more beside CPU-bound load, and a short fuzz run.
+# Installs what is needed, builds and runs every test: the suite twice, in a normal
+# build and one under AddressSanitizer + UndefinedBehaviorSanitizer, the
+# timing-sensitive tests once more beside CPU-bound load, and a short fuzz run; then
+# what users get: the Debian package built, checked, installed, used and purged
+# (scripts/deb-check.sh), and the Windows build, its zip and installer, tested under
+# Wine (scripts/windows.sh). VORNA_LINUX_ONLY=1 stops after the suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+start=$SECONDS
 bash scripts/install-deps.sh
 echo "== Licence lines =="
 bash scripts/check-licence-lines.sh
@@ -47,3 +51,14 @@ if [ -f fuzz/CMakeLists.txt ]; then
   echo "== Fuzzing (bounded) =="
   bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
 fi
+
+echo "Linux suite: $((SECONDS - start)) s"
+[ "${VORNA_LINUX_ONLY:-0}" = 1 ] && exit 0
+bash scripts/deb-check.sh
+echo "Linux legs: $((SECONDS - start)) s"
+win=$SECONDS
+bash scripts/windows.sh
+for step in test e2e faults installer; do
+  bash scripts/windows.sh "$step"
+done
+echo "Windows leg: $((SECONDS - win)) s; whole run: $((SECONDS - start)) s"
