@@ -27,8 +27,7 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
+# shellcheck source=scripts/apt.sh
+. "$(dirname "$0")/apt.sh"
+apt_update
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -21,9 +21,8 @@ build=$root/build-win
 out=$root/out
 wine_prefix=${VORNA_WINEPREFIX:-$cache/wine}
 jobs=$(nproc)
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
+# shellcheck source=scripts/apt.sh
+. "$root/scripts/apt.sh"
 
 log() { printf '== %s ==\n' "$*"; }
 
@@ -39,10 +38,10 @@ install_packages() {
     # qtbase comes from Debian's own source package of the Qt the Linux build uses.
     sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
       | $sudo tee /etc/apt/sources.list.d/vorna-deb-src.sources > /dev/null
-    $sudo apt-get update -qq
+    apt_update
   fi
   if [ ${#missing[@]} -gt 0 ]; then
-    $sudo apt-get update -qq
+    apt_update
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
 }
@@ -193,17 +192,17 @@ copy_imports() {
 # Fails, naming each, when a program or DLL in the folder imports a DLL that is neither
 # beside the programs nor one of Windows' own.
 check_imports() {
-  local folder=$1 f dll lower missing=0
+  local folder=$1 f dll lower unmet=0
   while IFS= read -r -d '' f; do
     for dll in $(imports "$f"); do
       lower=${dll,,}
       [[ $lower == api-ms-win-* || " ${windows_dlls[*]} " == *" ${lower%.dll} "* ]] && continue
       [ -n "$(find "$folder" -maxdepth 1 -iname "$dll" -print -quit)" ] && continue
       echo "${f#"$folder"/} imports $dll, which is neither in the package nor Windows' own" >&2
-      missing=1
+      unmet=1
     done
   done < <(find "$folder" -iname '*.exe' -print0 -o -iname '*.dll' -print0)
-  [ "$missing" -eq 0 ] || exit 1
+  [ "$unmet" -eq 0 ] || exit 1
 }
 
 # The version resource of each program, read back from the file: the project's version,
@@ -241,7 +240,7 @@ package() {
   check_imports "$stage"
   # Qt's own texts (dialog buttons, context menus) in Polish; vorna.exe loads it from here.
   ship /usr/share/qt6/translations/qtbase_pl.qm translations
-  find "$stage" -name '*.exe' -o -name '*.dll' | xargs x86_64-w64-mingw32-strip --strip-unneeded
+  find "$stage" \( -name "*.exe" -o -name "*.dll" \) -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
   check_version_resources
   cp "$root/LICENSE" "$stage/LICENSE.txt"
   python3 "$root/scripts/package_licences.py" --stage "$stage" --origins "$origins" \
@@ -431,7 +430,7 @@ install_wine32() {
   log "Installing wine32 (i386)"
   dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
   local apt_log; apt_log=$(mktemp)
-  { $sudo apt-get update -qq && $sudo apt-get install -y -qq --no-install-recommends wine32:i386; } \
+  { apt_update && $sudo apt-get install -y -qq --no-install-recommends wine32:i386; } \
     > "$apt_log" 2>&1 || { tail -n 40 "$apt_log"; rm -f "$apt_log"; exit 1; }
   rm -f "$apt_log"
   dpkg-query -W -f='wine32 ${Version}\n' wine32:i386
