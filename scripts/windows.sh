@@ -423,19 +423,6 @@ run_e2e() {
   return "$status"
 }
 
-# The NSIS installer is a 32-bit program: Wine runs it with Debian's wine32, which
-# needs the i386 architecture.
-install_wine32() {
-  dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed" && return
-  log "Installing wine32 (i386)"
-  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-  local apt_log; apt_log=$(mktemp)
-  { apt_update && $sudo apt-get install -y -qq --no-install-recommends wine32:i386; } \
-    > "$apt_log" 2>&1 || { tail -n 40 "$apt_log"; rm -f "$apt_log"; exit 1; }
-  rm -f "$apt_log"
-  dpkg-query -W -f='wine32 ${Version}\n' wine32:i386
-}
-
 # A value of the 64-bit registry, or nothing when the key or value is not there.
 reg_value() {
   wine64 reg query "$1" /v "$2" 2> /dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
@@ -629,7 +616,7 @@ case $step in
   test) install_packages; find_mingw_runtime; build_qt; run_tests ;;
   e2e) install_packages; build_qt; run_e2e ;;
   faults) install_packages; build_qt; run_faults ;;
-  installer) install_packages; install_wine32; run_installer ;;
+  installer) install_packages; run_installer ;;
   dialogs) install_packages; run_dialog_screenshots ;;
   all) install_packages; find_mingw_runtime; build_qt; build_vorna; package ;;
   *) echo "usage: $0 [all|qt|build|package|test|e2e|faults|installer|dialogs]" >&2; exit 2 ;;

@@ -3,10 +3,11 @@
 ; folder of the portable zip), ICON, FILES and DIRS (lists of what STAGE holds, for the
 ; uninstaller), LICENSE (the project's licence, shown before installing), COPYRIGHT and
 ; OUTFILE.
-Unicode true
+; A 64-bit installer, as the programs are: it runs where they run, and Wine runs it
+; without its 32-bit part.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 !include "MUI2.nsh"
-!include "x64.nsh"
 
 Name "Vorna ${VERSION}"
 OutFile "${OUTFILE}"
@@ -34,18 +35,6 @@ VIAddVersionKey /LANG=1045 "LegalCopyright" "${COPYRIGHT}"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Polish"
-
-Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP "Vorna wymaga 64-bitowego systemu Windows."
-    Abort
-  ${EndIf}
-  SetRegView 64
-FunctionEnd
-
-Function un.onInit
-  SetRegView 64
-FunctionEnd
 
 Section
   SetShellVarContext all
