@@ -30,7 +30,7 @@ install_packages() {
   local packages=(g++-mingw-w64-x86-64-posix wine64 wine nsis dpkg-dev zip unzip xz-utils
                   googletest cmake ninja-build qt6-base-dev qt6-base-dev-tools xvfb xauth
                   fonts-dejavu-core fonts-liberation qt6-translations-l10n)
-  local missing=() p
+  local missing=() p updated=0
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
@@ -38,10 +38,12 @@ install_packages() {
     # qtbase comes from Debian's own source package of the Qt the Linux build uses.
     sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
       | $sudo tee /etc/apt/sources.list.d/vorna-deb-src.sources > /dev/null
+    updated=1
+  fi
+  if [ ${#missing[@]} -gt 0 ] || [ "$updated" = 1 ]; then
     apt_update
   fi
   if [ ${#missing[@]} -gt 0 ]; then
-    apt_update
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
 }
@@ -266,14 +268,19 @@ package() {
   ls -l "$out/$name-win64.zip" "$out/$name-setup.exe"
 }
 
+# Makes the prefix $WINEPREFIX and waits until its own programs have ended: until
+# then Wine may fail to start ours.
+init_prefix() {
+  timeout 300 wineboot --init > /dev/null 2>&1 || true
+  timeout 120 wineserver -w || true
+}
+
 # Wine: its own prefix in the cache, Windows paths to Qt and the MinGW runtime.
 wine_env() {
   export WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     log "Creating the Wine prefix $WINEPREFIX"
-    timeout 300 wineboot --init > /dev/null 2>&1 || true
-    # Until the new prefix's own programs have ended, Wine may fail to start ours.
-    timeout 120 wineserver -w || true
+    init_prefix
   fi
   local dirs=("$qt_prefix/bin" "${mingw_runtime[@]}") d path=""
   for d in "${dirs[@]}"; do path+="$(winepath -w "$d");"; done
@@ -309,8 +316,7 @@ fresh_wine() {
   unset WINEPATH
   rm -rf "$WINEPREFIX"
   log "A fresh Wine prefix: $WINEPREFIX"
-  timeout 300 wineboot --init > /dev/null 2>&1 || true
-  timeout 120 wineserver -w || true
+  init_prefix
   [ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot made no prefix in $WINEPREFIX" >&2; exit 1; }
 }
 
