@@ -15,7 +15,8 @@
 
 namespace {
 
-using vorna::project::ProjectValues;
+using vorna::project::ProjectKey;
+using vorna::project::Settings;
 
 void check(bool ok)
 {
@@ -24,17 +25,27 @@ void check(bool ok)
 }
 
 // Texts that read back unchanged; ticks taken from the input so both values occur.
-ProjectValues projectFor(const std::uint8_t *data, std::size_t size)
+Settings projectFor(const std::uint8_t *data, std::size_t size)
 {
-    static const ProjectValues texts = [] {
-        ProjectValues v;
-        for (int n = vorna::project::kFirstProjectEdit; n <= vorna::project::kLastProjectEdit; ++n)
-            v.edits[std::size_t(n)] = n % 5 == 0 ? QString() : QStringLiteral("Łódź %1 = [x]").arg(n);
+    static const Settings texts = [] {
+        Settings v;
+        int n = 0;
+        for (const ProjectKey &k : vorna::project::projectKeys()) {
+            if (k.field.isText()) {
+                fieldText(v, k.field) = n % 5 == 0 ? QString() : QStringLiteral("Łódź %1 = [x]").arg(n);
+                ++n;
+            }
+        }
         return v;
     }();
-    ProjectValues v = texts;
-    for (int n = 1; n <= vorna::project::kGuardianBoxCount; ++n)
-        v.ticks[std::size_t(n)] = size > 0 && (data[std::size_t(n) % size] >> (n % 8) & 1);
+    Settings v = texts;
+    int n = 1;
+    for (const ProjectKey &k : vorna::project::projectKeys()) {
+        if (!k.field.isText()) {
+            fieldTick(v, k.field) = size > 0 && (data[std::size_t(n) % size] >> (n % 8) & 1);
+            ++n;
+        }
+    }
     return v;
 }
 
@@ -52,13 +63,16 @@ QString decodeUntouched(QByteArrayView bytes)
 
 void readWithinLimits(const QString &text)
 {
-    for (const QString &value : vorna::project::readProject(text).values.edits)
-        check(value.size() <= vorna::project::kMaxValueLength);
+    const Settings values = vorna::project::readProject(text).values;
+    for (const ProjectKey &k : vorna::project::projectKeys()) {
+        if (k.field.isText())
+            check(fieldText(values, k.field).size() <= vorna::project::kMaxValueLength);
+    }
 }
 
 void storeAndReadBack(const QString &text, const std::uint8_t *data, std::size_t size)
 {
-    const ProjectValues stored = projectFor(data, size);
+    const Settings stored = projectFor(data, size);
     const auto once = vorna::project::writeProject(text, stored);
     check(once.has_value());
     const auto read = vorna::project::readProject(*once);

@@ -13,11 +13,14 @@
 #include "app/icon.h"
 #include "app/port_list.h"
 #include "app/radio_group.h"
+#include "app/settings_controls.h"
 #include "app/tcgauge.h"
 
 namespace vorna::app {
 
 using layout::Tint;
+using link::memory::kGuardians;
+using link::memory::kLockers;
 
 namespace {
 
@@ -202,8 +205,9 @@ void TForm1::buildControls()
     addButton(39);
 
     // Card numbers: label, field and capture button per card slot.
-    for (int k = 2; k <= 33; ++k) {
-        const CardRow &row = kCardRows[std::size_t(k - 2)];
+    for (int slot = 0; slot < link::memory::kCardSlots; ++slot) {
+        const int k = cardEdit(slot);
+        const CardRow &row = kCardRows[std::size_t(slot)];
         QLabel *label = newLabel(this, {row.label, row.text, cardLabelAt(k), row.tint});
         labels_[row.label] = label;
         edits_[k] = newEdit(this, k, QStringLiteral("FFFFFFFFFF"), cardFieldRect(k), label->text());
@@ -218,7 +222,7 @@ void TForm1::buildControls()
     addButton(34);
 
     // Locker numbers shown on the LED displays.
-    for (int n = 1; n <= kLockerCount; ++n) {
+    for (int n = 1; n <= kLockers; ++n) {
         const int number = lockerLabelNumber(n);
         QLabel *label = newLabel(this, number, QStringLiteral("Numer szafki %1").arg(n),
                                  Tint::Window);
@@ -226,9 +230,9 @@ void TForm1::buildControls()
         label->adjustSize();
         label->resize(label->width(), kLabelHeight);
         labels_[number] = label;
-        edits_[33 + n] = newEdit(this, 33 + n, QStringLiteral("000"), lockerFieldRect(n),
-                                 label->text());
-        label->setBuddy(edits_[33 + n]);
+        const int field = lockerEdit(n - 1);
+        edits_[field] = newEdit(this, field, QStringLiteral("000"), lockerFieldRect(n), label->text());
+        label->setBuddy(edits_[field]);
         if (n == 1)
             addButton(41);
     }
@@ -236,7 +240,7 @@ void TForm1::buildControls()
     addButton(37);
 
     // Locker opening: two rows of ten flat buttons.
-    for (int n = 1; n <= kLockerCount; ++n) {
+    for (int n = 1; n <= kLockers; ++n) {
         auto *button = new QToolButton(this);
         button->setObjectName(QStringLiteral("SpeedButton%1").arg(n));
         button->setText(QString::number(n));
@@ -252,7 +256,7 @@ void TForm1::buildControls()
     addButton(44);
     addButton(45);
     auto *gridStyle = new GridCheckStyle;
-    for (int g = 1; g <= kGuardianCount; ++g) {
+    for (int g = 1; g <= kGuardians; ++g) {
         const int number = kGuardianHeaderLabels[std::size_t(g - 1)];
         QLabel *header = newLabel(this, number, QStringLiteral("Op.%1").arg(g), Tint::Maroon);
         header->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -260,8 +264,8 @@ void TForm1::buildControls()
         header->adjustSize();
         header->resize(header->width(), kLabelHeight);
         labels_[number] = header;
-        for (int n = 1; n <= kLockerCount; ++n) {
-            const int index = kLockerCount * (g - 1) + n;
+        for (int n = 1; n <= kLockers; ++n) {
+            const int index = guardianBox(g - 1, n - 1);
             auto *box = new QCheckBox(QString::number(n), this);
             box->setObjectName(QStringLiteral("CheckBox%1").arg(index));
             // Caption on the left of the box.
@@ -298,7 +302,7 @@ void TForm1::buildControls()
         buttons_[n]->setEnabled(false);
     for (int n : {39, 40, 44, 45, 46})
         buttons_[n]->setEnabled(false);
-    for (int n = 1; n <= kLockerCount; ++n)
+    for (int n = 1; n <= kLockers; ++n)
         speedButtons_[n]->setEnabled(false);
 }
 
@@ -329,7 +333,7 @@ void TForm1::wireHandlers()
     // A capture button fills the card field of its own number.
     for (int n = 2; n <= 33; ++n)
         onClick(this, buttons_[std::size_t(n)], [this, n] { ReadCardFromReader(n); });
-    for (int n = 1; n <= layout::kLockerCount; ++n)
+    for (int n = 1; n <= kLockers; ++n)
         onClick(this, speedButtons_[std::size_t(n)], [this, n] { OpenLocker(n - 1); });
     connect(radioGroup1_, &RadioGroup::itemClicked, this,
             [this] { guardedCall(this, [this] { RadioGroup1Click(); }); });

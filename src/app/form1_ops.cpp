@@ -6,6 +6,7 @@
 
 #include "app/field_edit.h"
 #include "app/form1.h"
+#include "app/settings_controls.h"
 #include "app/tcgauge.h"
 #include "ops/card_list.h"
 #include "ops/device_address.h"
@@ -21,13 +22,10 @@
 // through the environment built here.
 namespace vorna::app {
 
+using link::memory::kCardSlots;
+using link::memory::kGuardians;
+using link::memory::kLockers;
 using ops::Outcome;
-
-namespace {
-constexpr int kFirstCardEdit = 2;
-constexpr int kFirstLockerEdit = 34;
-constexpr int kTimeEdits[3] = {54, 55, 56};
-} // namespace
 
 template <typename Op> void TForm1::runOperation(Op &&op, OpKind kind)
 {
@@ -64,8 +62,8 @@ ops::Env TForm1::makeEnv(TCGauge *gauge)
 void TForm1::RadioGroup1Click()
 {
     const int maxLength = ops::cardMaxLength(cardTypeIndex());
-    for (int n = kFirstCardEdit; n < kFirstCardEdit + ops::kCardSlots; ++n)
-        setTypingLimit(edit(n), maxLength);   // texts already there stay whole
+    for (int s = 0; s < kCardSlots; ++s)
+        setTypingLimit(edit(cardEdit(s)), maxLength);   // texts already there stay whole
 }
 
 void TForm1::Button35Click()
@@ -75,20 +73,20 @@ void TForm1::Button35Click()
         if (read.outcome != Outcome::Done)
             return;
         const int type = cardTypeIndex();
-        for (int s = 0; s < ops::kCardSlots; ++s)
-            edit(kFirstCardEdit + s)->setText(ops::CardRecordToText(read.records[std::size_t(s)], type));
+        for (int s = 0; s < kCardSlots; ++s)
+            edit(cardEdit(s))->setText(ops::CardRecordToText(read.records[std::size_t(s)], type));
     });
 }
 
 void TForm1::Button34Click()
 {
     runOperation([this] {
-        std::array<QString, ops::kCardSlots> texts;
-        for (int s = 0; s < ops::kCardSlots; ++s)
-            texts[std::size_t(s)] = edit(kFirstCardEdit + s)->text();
+        std::array<QString, kCardSlots> texts;
+        for (int s = 0; s < kCardSlots; ++s)
+            texts[std::size_t(s)] = edit(cardEdit(s))->text();
         const auto write = ops::writeCardList(makeEnv(gauge(1)), texts, cardTypeIndex());
         if (write.outcome == Outcome::InvalidInput)
-            edit(kFirstCardEdit + write.firstBadSlot)->setFocus();
+            edit(cardEdit(write.firstBadSlot))->setFocus();
     }, OpKind::SettingsWrite);
 }
 
@@ -107,16 +105,16 @@ void TForm1::Button36Click()
         const auto read = ops::readLockerNumbers(makeEnv(gauge(2)));
         if (read.outcome != Outcome::Done)
             return;
-        for (int p = 0; p < ops::kLockers; ++p)
-            edit(kFirstLockerEdit + p)->setText(read.texts[std::size_t(p)]);
+        for (int p = 0; p < kLockers; ++p)
+            edit(lockerEdit(p))->setText(read.texts[std::size_t(p)]);
     });
 }
 
 ops::LockerTexts TForm1::lockerTexts() const
 {
     ops::LockerTexts texts;
-    for (int p = 0; p < ops::kLockers; ++p)
-        texts[std::size_t(p)] = edit(kFirstLockerEdit + p)->text();
+    for (int p = 0; p < kLockers; ++p)
+        texts[std::size_t(p)] = edit(lockerEdit(p))->text();
     return texts;
 }
 
@@ -125,15 +123,15 @@ void TForm1::Button37Click()
     runOperation([this] {
         const auto write = ops::writeLockerNumbers(makeEnv(gauge(2)), lockerTexts());
         if (write.outcome == Outcome::InvalidInput)
-            edit(kFirstLockerEdit + write.firstBadLocker)->setFocus();
+            edit(lockerEdit(write.firstBadLocker))->setFocus();
     }, OpKind::SettingsWrite);
 }
 
 void TForm1::Button41Click()
 {
-    const auto texts = ops::autoNumberLockers(edit(kFirstLockerEdit)->text());
-    for (int p = 0; p < ops::kLockers; ++p)
-        edit(kFirstLockerEdit + p)->setText(texts[std::size_t(p)]);
+    const auto texts = ops::autoNumberLockers(edit(lockerEdit(0))->text());
+    for (int p = 0; p < kLockers; ++p)
+        edit(lockerEdit(p))->setText(texts[std::size_t(p)]);
 }
 
 void TForm1::Button40Click()
@@ -143,7 +141,7 @@ void TForm1::Button40Click()
         if (read.outcome != Outcome::Done)
             return;
         for (std::size_t i = 0; i < read.texts.size(); ++i)
-            edit(kTimeEdits[i])->setText(read.texts[i]);
+            edit(timeEdit(int(i)))->setText(read.texts[i]);
     });
 }
 
@@ -152,7 +150,7 @@ void TForm1::Button39Click()
     runOperation([this] {
         ops::OpeningTimes texts;
         for (std::size_t i = 0; i < texts.size(); ++i)
-            texts[i] = edit(kTimeEdits[i])->text();
+            texts[i] = edit(timeEdit(int(i)))->text();
         ops::writeOpeningTimes(makeEnv(nullptr), texts);
     }, OpKind::SettingsWrite);
 }
@@ -163,8 +161,9 @@ void TForm1::Button44Click()
         const auto read = ops::readGuardians(makeEnv(gauge(3)));
         if (read.outcome != Outcome::Done)
             return;
-        for (std::size_t n = 1; n < read.grid.size(); ++n)
-            checkBox(int(n))->setChecked(read.grid[n]);
+        for (int g = 0; g < kGuardians; ++g)
+            for (int k = 0; k < kLockers; ++k)
+                checkBox(guardianBox(g, k))->setChecked(read.grid[std::size_t(g)][std::size_t(k)]);
     });
 }
 
@@ -172,15 +171,16 @@ void TForm1::Button45Click()
 {
     runOperation([this] {
         ops::GuardianGrid grid{};
-        for (std::size_t n = 1; n < grid.size(); ++n)
-            grid[n] = checkBox(int(n))->isChecked();
+        for (int g = 0; g < kGuardians; ++g)
+            for (int k = 0; k < kLockers; ++k)
+                grid[std::size_t(g)][std::size_t(k)] = checkBox(guardianBox(g, k))->isChecked();
         ops::writeGuardians(makeEnv(gauge(3)), grid);
     }, OpKind::SettingsWrite);
 }
 
 void TForm1::OpenLocker(int index)
 {
-    runOperation([this, index] { ops::OpenLocker(makeEnv(nullptr), index, edit(54)->text()); });
+    runOperation([this, index] { ops::OpenLocker(makeEnv(nullptr), index, edit(timeEdit(0))->text()); });
 }
 
 void TForm1::Button46Click()

@@ -9,7 +9,7 @@
 
 #include "app/form1.h"
 #include "ops/texts.h"
-#include "project/key_table.h"
+#include "app/settings_controls.h"
 #include "project/project_file.h"
 
 namespace vorna::app {
@@ -96,17 +96,14 @@ void TForm1::Button42Click()
     if (!path)
         return;
     QString why;
-    const std::optional<project::ProjectValues> values = project::loadProject(*path, &why);
+    const std::optional<project::Settings> values = project::loadProject(*path, &why);
     if (!values) {
         statusLine()->setToolTip(failureTip(*path, why));
         setStatus(ops::texts::kProjectLoadFailed);
         return;
     }
     statusLine()->setToolTip(QString());
-    for (int n = project::kFirstProjectEdit; n <= project::kLastProjectEdit; ++n)
-        edit(n)->setText(values->edits[std::size_t(n)]);
-    for (int n = 1; n <= project::kGuardianBoxCount; ++n)
-        checkBox(n)->setChecked(values->ticks[std::size_t(n)]);
+    showSettings(*this, *values);
     setStatus(ops::texts::kProjectLoaded);
 }
 
@@ -116,13 +113,8 @@ void TForm1::Button43Click()
     const auto path = choose(projectDialog(this, QFileDialog::AcceptSave));
     if (!path)
         return;
-    project::ProjectValues values;
-    for (int n = project::kFirstProjectEdit; n <= project::kLastProjectEdit; ++n)
-        values.edits[std::size_t(n)] = edit(n)->text();
-    for (int n = 1; n <= project::kGuardianBoxCount; ++n)
-        values.ticks[std::size_t(n)] = checkBox(n)->isChecked();
     QString why;
-    const bool saved = project::saveProject(*path, values, &why);
+    const bool saved = project::saveProject(*path, readSettings(*this), &why);
     // As for a port that fails to open, the status line's tooltip says why.
     statusLine()->setToolTip(saved ? QString() : failureTip(*path, why));
     setStatus(saved ? ops::texts::kProjectSaved : ops::texts::kProjectSaveFailed);

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "link/memory_map.h"
+
 namespace vorna::app::layout {
 
 QColor tintColour(Tint tint)
@@ -182,8 +184,8 @@ QRect speedButtonRect(int number)
 
 QRect checkBoxRect(int number)
 {
-    const int guardian = (number - 1) / kLockerCount;
-    const int locker = (number - 1) % kLockerCount;
+    const int guardian = (number - 1) / link::memory::kLockers;
+    const int locker = (number - 1) % link::memory::kLockers;
     return {840 + 40 * guardian, 240 + 16 * locker, 30, 17};
 }
 

@@ -81,7 +81,6 @@ QPoint cardLabelAt(int edit);
 QRect captureButtonRect(int button);
 
 // Locker-number block: locker n = 1..20 in Edit(33 + n).
-inline constexpr int kLockerCount = 20;
 int lockerLabelNumber(int locker);
 QRect lockerFieldRect(int locker);
 QPoint lockerLabelAt(int locker);
@@ -90,7 +89,6 @@ QPoint lockerLabelAt(int locker);
 QRect speedButtonRect(int number);
 
 // Guardian grid: CheckBox(20·(g − 1) + n) for guardian g = 1..7 and locker n = 1..20.
-inline constexpr int kGuardianCount = 7;
 QRect checkBoxRect(int number);
 QPoint guardianHeaderAt(int guardian);
 

@@ -11,6 +11,11 @@
 
 namespace vorna::cli {
 
+using link::memory::kCardSlots;
+using link::memory::kGuardians;
+using link::memory::kLockers;
+using project::SettingsField;
+
 namespace {
 
 const QString kCardsLabel = QStringLiteral("Karty");
@@ -19,10 +24,10 @@ const QString kGuardiansLabel = QStringLiteral("Karty opiekuna");
 
 // The window's LED read with its frames, texts and time-out, keeping the digit bytes
 // that its fields show only as text (a byte of 10 or more as 0).
-ops::Outcome readLockerDigits(const ops::Env &env, std::array<ops::LockerDigits, ops::kLockers> &digits)
+ops::Outcome readLockerDigits(const ops::Env &env, std::array<ops::LockerDigits, kLockers> &digits)
 {
     using link::commands::ReadLockerNums;
-    std::array<ops::LockerDigits, ops::kLockers> read{};
+    std::array<ops::LockerDigits, kLockers> read{};
     const ops::Outcome outcome =
         ops::transfer(env, {ReadLockerNums, ops::texts::kReadingLockerNumbers, ops::texts::kTransferTimeout,
                             ops::texts::kLockerNumbersRead, {}, [&](int p) {
@@ -48,29 +53,28 @@ ops::Outcome readController(Session &session, int cardType, ControllerState &sta
 {
     using ops::Outcome;
     ControllerState read;
-    const auto cards = ops::readCardList(session.env(kCardsLabel, ops::kCardSlots));
+    const auto cards = ops::readCardList(session.env(kCardsLabel, kCardSlots));
     if (cards.outcome != Outcome::Done)
         return cards.outcome;
-    if (const auto o = readLockerDigits(session.env(kLockersLabel, ops::kLockers), read.tables.lockers);
+    if (const auto o = readLockerDigits(session.env(kLockersLabel, kLockers), read.tables.lockers);
         o != Outcome::Done)
         return o;
     const auto times = ops::readOpeningTimes(session.env());
     if (times.outcome != Outcome::Done)
         return times.outcome;
-    const auto guardians = ops::readGuardians(session.env(kGuardiansLabel, ops::kGuardians));
+    const auto guardians = ops::readGuardians(session.env(kGuardiansLabel, kGuardians));
     if (guardians.outcome != Outcome::Done)
         return guardians.outcome;
 
     read.tables.records = cards.records;
-    for (int s = 0; s < ops::kCardSlots; ++s)
-        read.values.edits[std::size_t(kFirstCardEdit + s)] = ops::CardRecordToText(cards.records[std::size_t(s)], cardType);
-    for (int p = 0; p < ops::kLockers; ++p)
-        read.values.edits[std::size_t(kFirstLockerEdit + p)] = lockerText(read.tables.lockers[std::size_t(p)]);
-    for (std::size_t t = 0; t < times.texts.size(); ++t) {
-        read.values.edits[std::size_t(kFirstTimeEdit) + t] = times.texts[t];
+    for (int s = 0; s < kCardSlots; ++s)
+        read.values.cards[std::size_t(s)] = ops::CardRecordToText(cards.records[std::size_t(s)], cardType);
+    for (int p = 0; p < kLockers; ++p)
+        read.values.lockerNumbers[std::size_t(p)] = lockerText(read.tables.lockers[std::size_t(p)]);
+    read.values.openingTimes = times.texts;
+    for (std::size_t t = 0; t < times.texts.size(); ++t)
         read.tables.times[t] = link::byteField(times.texts[t]).value_or(0);   // the reply byte in decimal
-    }
-    read.values.ticks = guardians.grid;
+    read.values.guardians = guardians.grid;
     read.tables.masks = ops::masksFromGrid(guardians.grid);
     state = read;
     return Outcome::Done;
@@ -79,60 +83,53 @@ ops::Outcome readController(Session &session, int cardType, ControllerState &sta
 QStringList cardsTheFileLoses(const ControllerState &state, int cardType)
 {
     QStringList problems;
-    for (int s = 0; s < ops::kCardSlots; ++s) {
+    for (int s = 0; s < kCardSlots; ++s) {
         const QString why = cardTextLoss(state.tables.records[std::size_t(s)], cardType);
         if (!why.isEmpty())
-            problems << QStringLiteral("%1 (karta %2): %3").arg(editKey(kFirstCardEdit + s), QString::number(s), why);
+            problems << QStringLiteral("%1 (karta %2): %3").arg(fieldKey(SettingsField::card(s)), QString::number(s), why);
     }
     return problems;
 }
 
-std::optional<ControllerTables> tablesToWrite(const project::ProjectValues &values, int cardType)
+std::optional<ControllerTables> tablesToWrite(const project::Settings &values, int cardType)
 {
     ControllerTables tables;
-    for (int s = 0; s < ops::kCardSlots; ++s) {
-        const auto record = cardFileRecord(values.edits[std::size_t(kFirstCardEdit + s)], cardType);
+    for (int s = 0; s < kCardSlots; ++s) {
+        const auto record = cardFileRecord(values.cards[std::size_t(s)], cardType);
         if (!record)
             return std::nullopt;
         tables.records[std::size_t(s)] = *record;
     }
-    for (int p = 0; p < ops::kLockers; ++p)
-        if (!ops::LockerTextToDigits(values.edits[std::size_t(kFirstLockerEdit + p)], tables.lockers[std::size_t(p)]))
+    for (int p = 0; p < kLockers; ++p)
+        if (!ops::LockerTextToDigits(values.lockerNumbers[std::size_t(p)], tables.lockers[std::size_t(p)]))
             return std::nullopt;
     for (std::size_t t = 0; t < tables.times.size(); ++t) {
-        const auto time = link::byteField(values.edits[std::size_t(kFirstTimeEdit) + t]);
+        const auto time = link::byteField(values.openingTimes[t]);
         if (!time)
             return std::nullopt;
         tables.times[t] = *time;
     }
-    tables.masks = ops::masksFromGrid(values.ticks);
+    tables.masks = ops::masksFromGrid(values.guardians);
     return tables;
 }
 
-ops::Outcome writeController(Session &session, const project::ProjectValues &values, int cardType)
+ops::Outcome writeController(Session &session, const project::Settings &values, int cardType)
 {
     using ops::Outcome;
     const auto tables = tablesToWrite(values, cardType);
     if (!tables)
         return Outcome::InvalidInput;
-    // The LED numbers and times go as the window's fields, which its write converts
-    // by the same rules as tablesToWrite.
-    ops::LockerTexts lockers;
-    for (int p = 0; p < ops::kLockers; ++p)
-        lockers[std::size_t(p)] = values.edits[std::size_t(kFirstLockerEdit + p)];
-    ops::OpeningTimes times;
-    for (std::size_t t = 0; t < times.size(); ++t)
-        times[t] = values.edits[std::size_t(kFirstTimeEdit) + t];
-
-    if (const auto o = ops::writeCardRecords(session.env(kCardsLabel, ops::kCardSlots), tables->records);
+    // The LED numbers and times go as texts, which the window's writes convert by the
+    // same rules as tablesToWrite.
+    if (const auto o = ops::writeCardRecords(session.env(kCardsLabel, kCardSlots), tables->records);
         o != Outcome::Done)
         return o;
-    if (const auto o = ops::writeLockerNumbers(session.env(kLockersLabel, ops::kLockers), lockers).outcome;
+    if (const auto o = ops::writeLockerNumbers(session.env(kLockersLabel, kLockers), values.lockerNumbers).outcome;
         o != Outcome::Done)
         return o;
-    if (const auto o = ops::writeOpeningTimes(session.env(), times); o != Outcome::Done)
+    if (const auto o = ops::writeOpeningTimes(session.env(), values.openingTimes); o != Outcome::Done)
         return o;
-    return ops::writeGuardians(session.env(kGuardiansLabel, ops::kGuardians), values.ticks);
+    return ops::writeGuardians(session.env(kGuardiansLabel, kGuardians), values.guardians);
 }
 
 } // namespace vorna::cli

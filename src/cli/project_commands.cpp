@@ -9,6 +9,7 @@
 #include "cli/session.h"
 #include "cli/verify.h"
 #include "ops/texts.h"
+#include "project/project_file.h"
 
 namespace vorna::cli {
 
@@ -16,7 +17,7 @@ namespace {
 
 // The project file read and every field checked, before the port is even opened:
 // a write never stops halfway over a field the controller cannot take.
-std::optional<project::ProjectValues> loadChecked(const Arguments &args, Console &console)
+std::optional<project::Settings> loadChecked(const Arguments &args, Console &console)
 {
     QString why;
     QStringList missing;
@@ -50,7 +51,7 @@ std::optional<project::ProjectValues> loadChecked(const Arguments &args, Console
 
 // Reads everything back and lists every field that differs: after a write, by the
 // bytes written; otherwise by the file's fields.
-int verifyAgainst(Session &session, const project::ProjectValues &values, const Arguments &args, Console &console,
+int verifyAgainst(Session &session, const project::Settings &values, const Arguments &args, Console &console,
                   const std::optional<ControllerTables> &written = std::nullopt)
 {
     ControllerState state;

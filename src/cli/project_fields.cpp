@@ -1,42 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/project_fields.h"
 
-#include <QHash>
-
 #include "cli/card_records.h"
 #include "link/integer_field.h"
-#include "ops/card_list.h"
+#include "link/memory_map.h"
 #include "ops/card_numbers.h"
 #include "ops/locker_numbers.h"
 #include "project/key_table.h"
 
 namespace vorna::cli {
 
-namespace {
-
-// Control number to "SECTION/Key", one table for the edits and one for the boxes.
-struct KeyNames {
-    QHash<int, QString> edits, ticks;
-    KeyNames()
-    {
-        for (const project::ProjectKey &k : project::projectKeys()) {
-            auto &names = k.kind == project::ProjectKey::Kind::Text ? edits : ticks;
-            names.insert(k.control, k.section + u'/' + k.key);
-        }
-    }
-};
-
-const KeyNames &keyNames()
-{
-    static const KeyNames names;
-    return names;
-}
-
-} // namespace
-
-QString editKey(int editNumber) { return keyNames().edits.value(editNumber, QStringLiteral("Edit%1").arg(editNumber)); }
-
-QString tickKey(int boxNumber) { return keyNames().ticks.value(boxNumber, QStringLiteral("CheckBox%1").arg(boxNumber)); }
+QString fieldKey(const project::SettingsField &field) { return project::projectKey(field).path(); }
 
 QString cardTypeName(int cardType)
 {
@@ -50,29 +24,28 @@ QString cardTypeName(int cardType)
     }
 }
 
-QStringList checkProject(const project::ProjectValues &values, int cardType)
+QStringList checkProject(const project::Settings &values, int cardType)
 {
+    using project::SettingsField;
+    namespace memory = link::memory;
     QStringList problems;
-    for (int s = 0; s < ops::kCardSlots; ++s) {
-        const int n = kFirstCardEdit + s;
-        const QString &text = values.edits[std::size_t(n)];
+    for (int s = 0; s < memory::kCardSlots; ++s) {
+        const QString &text = values.cards[std::size_t(s)];
         if (!cardFileRecord(text, cardType))
             problems << QStringLiteral("%1: niewłaściwy kod karty '%2' (%3: %4 cyfr 0-9, A-F lub parzyście mniej)")
-                            .arg(editKey(n), text, cardTypeName(cardType),
+                            .arg(fieldKey(SettingsField::card(s)), text, cardTypeName(cardType),
                                  QString::number(ops::cardDigits(cardType)));
     }
-    for (int p = 0; p < ops::kLockers; ++p) {
-        const int n = kFirstLockerEdit + p;
-        const QString &text = values.edits[std::size_t(n)];
+    for (int p = 0; p < memory::kLockers; ++p) {
+        const QString &text = values.lockerNumbers[std::size_t(p)];
         ops::LockerDigits digits{};
         if (!ops::LockerTextToDigits(text, digits))
-            problems << QStringLiteral("%1: niewłaściwy numer szafki '%2'").arg(editKey(n), text);
+            problems << QStringLiteral("%1: niewłaściwy numer szafki '%2'").arg(fieldKey(SettingsField::lockerNumber(p)), text);
     }
-    for (int t = 0; t < kTimeEdits; ++t) {
-        const int n = kFirstTimeEdit + t;
-        const QString &text = values.edits[std::size_t(n)];
+    for (int t = 0; t < memory::kOpeningTimes; ++t) {
+        const QString &text = values.openingTimes[std::size_t(t)];
         if (!link::byteField(text))
-            problems << QStringLiteral("%1: niewłaściwy czas otwarcia '%2' (0-255)").arg(editKey(n), text);
+            problems << QStringLiteral("%1: niewłaściwy czas otwarcia '%2' (0-255)").arg(fieldKey(SettingsField::openingTime(t)), text);
     }
     return problems;
 }

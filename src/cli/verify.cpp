@@ -10,6 +10,11 @@
 
 namespace vorna::cli {
 
+using link::memory::kCardSlots;
+using link::memory::kLockers;
+using link::memory::kOpeningTimes;
+using project::SettingsField;
+
 namespace {
 
 QString tickText(bool ticked) { return ticked ? QStringLiteral("1") : QStringLiteral("0"); }
@@ -42,74 +47,79 @@ Difference cardDifference(int slot, const ops::CardRecord &expected, const ops::
         want += QStringLiteral(" (rekord %1)").arg(ops::bytesToHex(expected));
         have += QStringLiteral(" (rekord %1)").arg(ops::bytesToHex(actual));
     }
-    return {editKey(kFirstCardEdit + slot), want, have};
+    return {fieldKey(SettingsField::card(slot)), want, have};
 }
 
 void compareTicks(const ops::GuardianGrid &expected, const ops::GuardianGrid &actual, std::vector<Difference> &out)
 {
-    for (std::size_t box = 1; box < expected.size(); ++box) {
-        if (expected[box] != actual[box])
-            out.push_back({tickKey(int(box)), tickText(expected[box]), tickText(actual[box])});
+    for (std::size_t g = 0; g < expected.size(); ++g) {
+        for (std::size_t k = 0; k < expected[g].size(); ++k) {
+            if (expected[g][k] != actual[g][k])
+                out.push_back({fieldKey(SettingsField::guardian(int(g), int(k))), tickText(expected[g][k]),
+                               tickText(actual[g][k])});
+        }
     }
 }
 
 } // namespace
 
-std::vector<Difference> compareWithController(const project::ProjectValues &file, const ControllerState &controller,
+std::vector<Difference> compareWithController(const project::Settings &file, const ControllerState &controller,
                                               int cardType)
 {
     std::vector<Difference> differences;
-    for (int s = 0; s < ops::kCardSlots; ++s) {
-        const auto n = std::size_t(kFirstCardEdit + s);
+    for (int s = 0; s < kCardSlots; ++s) {
+        const QString &text = file.cards[std::size_t(s)];
         const auto &actual = controller.tables.records[std::size_t(s)];
-        const auto expected = cardFileRecord(file.edits[n], cardType);
+        const auto expected = cardFileRecord(text, cardType);
         if (expected && sameCard(*expected, actual, cardType))
             continue;
         differences.push_back(expected ? cardDifference(s, *expected, actual, cardType)
-                                       : Difference{editKey(int(n)), file.edits[n], ops::CardRecordToText(actual, cardType)});
+                                       : Difference{fieldKey(SettingsField::card(s)), text,
+                                                    ops::CardRecordToText(actual, cardType)});
     }
-    for (int p = 0; p < ops::kLockers; ++p) {
-        const auto n = std::size_t(kFirstLockerEdit + p);
+    for (int p = 0; p < kLockers; ++p) {
+        const QString &want = file.lockerNumbers[std::size_t(p)];
+        const QString &have = controller.values.lockerNumbers[std::size_t(p)];
         ops::LockerDigits expected{}, actual{};
-        const bool fileOk = ops::LockerTextToDigits(file.edits[n], expected);
-        const bool readOk = ops::LockerTextToDigits(controller.values.edits[n], actual);
+        const bool fileOk = ops::LockerTextToDigits(want, expected);
+        const bool readOk = ops::LockerTextToDigits(have, actual);
         if (fileOk && readOk && expected == actual)
             continue;
-        differences.push_back({editKey(int(n)), fileOk ? digitsText(expected) : file.edits[n],
-                               controller.values.edits[n]});
+        differences.push_back({fieldKey(SettingsField::lockerNumber(p)), fileOk ? digitsText(expected) : want, have});
     }
-    for (int t = 0; t < kTimeEdits; ++t) {
-        const auto n = std::size_t(kFirstTimeEdit + t);
-        const auto expected = link::byteField(file.edits[n]);
-        const auto actual = link::byteField(controller.values.edits[n]);
+    for (int t = 0; t < kOpeningTimes; ++t) {
+        const QString &want = file.openingTimes[std::size_t(t)];
+        const QString &have = controller.values.openingTimes[std::size_t(t)];
+        const auto expected = link::byteField(want);
+        const auto actual = link::byteField(have);
         if (expected && expected == actual)
             continue;
-        differences.push_back({editKey(int(n)), expected ? QString::number(*expected) : file.edits[n],
-                               controller.values.edits[n]});
+        differences.push_back({fieldKey(SettingsField::openingTime(t)), expected ? QString::number(*expected) : want,
+                               have});
     }
-    compareTicks(file.ticks, controller.values.ticks, differences);
+    compareTicks(file.guardians, controller.values.guardians, differences);
     return differences;
 }
 
 std::vector<Difference> compareWithWritten(const ControllerTables &written, const ControllerTables &read, int cardType)
 {
     std::vector<Difference> differences;
-    for (int s = 0; s < ops::kCardSlots; ++s) {
+    for (int s = 0; s < kCardSlots; ++s) {
         const auto &expected = written.records[std::size_t(s)];
         const auto &actual = read.records[std::size_t(s)];
         if (expected != actual)
             differences.push_back(cardDifference(s, expected, actual, cardType));
     }
-    for (int p = 0; p < ops::kLockers; ++p) {
+    for (int p = 0; p < kLockers; ++p) {
         const auto &expected = written.lockers[std::size_t(p)];
         const auto &actual = read.lockers[std::size_t(p)];
         if (expected != actual)
-            differences.push_back({editKey(kFirstLockerEdit + p), digitBytesText(expected), digitBytesText(actual)});
+            differences.push_back({fieldKey(SettingsField::lockerNumber(p)), digitBytesText(expected), digitBytesText(actual)});
     }
-    for (int t = 0; t < kTimeEdits; ++t) {
+    for (int t = 0; t < kOpeningTimes; ++t) {
         const std::uint8_t expected = written.times[std::size_t(t)], actual = read.times[std::size_t(t)];
         if (expected != actual)
-            differences.push_back({editKey(kFirstTimeEdit + t), QString::number(expected), QString::number(actual)});
+            differences.push_back({fieldKey(SettingsField::openingTime(t)), QString::number(expected), QString::number(actual)});
     }
     compareTicks(ops::gridFromMasks(written.masks), ops::gridFromMasks(read.masks), differences);
     return differences;

@@ -20,7 +20,7 @@ struct Difference {
 // text converted as write converts it, cardFileRecord), an LED number by its three digits as the
 // window shows them (a byte of 10 or more as 0; "1000" is 100), a time by its value ("0x10" is 16), a guardian tick as such. The file's
 // fields must have passed checkProject.
-std::vector<Difference> compareWithController(const project::ProjectValues &file, const ControllerState &controller,
+std::vector<Difference> compareWithController(const project::Settings &file, const ControllerState &controller,
                                               int cardType);
 
 // After a write: the bytes read back against the bytes written, table by table, so

@@ -19,7 +19,7 @@ inline constexpr std::uint32_t kBlockCards = 0x000;           // 32 records of 8
 inline constexpr std::uint32_t kBlockLockerNumbers = 0x100;   // 20 x 3 digit bytes
 inline constexpr std::uint32_t kBlockGuardians = 0x13C;       // 7 x 3 mask bytes
 inline constexpr std::uint32_t kBlockDeviceAddress = 0x1FC;
-inline constexpr std::uint32_t kBlockOpeningTimes = 0x1FD;    // Edit54, Edit55, Edit56
+inline constexpr std::uint32_t kBlockOpeningTimes = 0x1FD;    // guardian, service, user
 inline constexpr std::uint32_t kBlockSize = 0x200;
 
 inline constexpr int kCardSlots = 32;
@@ -28,5 +28,6 @@ inline constexpr int kLockers = 20;
 inline constexpr int kLockerDigits = 3;
 inline constexpr int kGuardians = 7;
 inline constexpr int kGuardianMaskSize = 3;
+inline constexpr int kOpeningTimes = 3;
 
 } // namespace vorna::link::memory

@@ -7,6 +7,7 @@ namespace vorna::ops {
 
 using link::commands::ReadCards;
 using link::commands::WriteCards;
+using link::memory::kCardSlots;
 
 CardListRead readCardList(const Env &env)
 {

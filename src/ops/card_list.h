@@ -3,20 +3,19 @@
 #include <QString>
 #include <array>
 
+#include "link/memory_map.h"
 #include "ops/card_numbers.h"
 #include "ops/operation.h"
 
 namespace vorna::ops {
 
-inline constexpr int kCardSlots = 32;
-
 struct CardListRead {
     Outcome outcome;
-    std::array<CardRecord, kCardSlots> records{};   // all 32 only when Done
+    std::array<CardRecord, link::memory::kCardSlots> records{};   // all 32 only when Done
 };
 
 // Reads the controller's card table, slot 0 to 31, with CGauge1 as progress.
-// The caller fills the fields (Edit2 + slot) only when the outcome is Done.
+// The records are complete only when the outcome is Done.
 CardListRead readCardList(const Env &env);
 
 struct CardListWrite {
@@ -25,8 +24,8 @@ struct CardListWrite {
 };
 
 // Writes the 32 card texts (slot order) after converting every one of them.
-CardListWrite writeCardList(const Env &env, const std::array<QString, kCardSlots> &texts, int typeIndex);
+CardListWrite writeCardList(const Env &env, const std::array<QString, link::memory::kCardSlots> &texts, int typeIndex);
 // The same with the records already made.
-Outcome writeCardRecords(const Env &env, const std::array<CardRecord, kCardSlots> &records);
+Outcome writeCardRecords(const Env &env, const std::array<CardRecord, link::memory::kCardSlots> &records);
 
 } // namespace vorna::ops

@@ -7,17 +7,15 @@ namespace vorna::ops {
 
 using link::commands::ReadGuardians;
 using link::commands::WriteGuardians;
-
-namespace {
-constexpr int kLockersPerGuardian = 20;
-}
+using link::memory::kGuardians;
+using link::memory::kLockers;
 
 GuardianMasks masksFromGrid(const GuardianGrid &grid)
 {
     GuardianMasks masks{};
     for (int g = 0; g < kGuardians; ++g)
-        for (int k = 0; k < kLockersPerGuardian; ++k)
-            if (grid[std::size_t(kLockersPerGuardian * g + k + 1)])
+        for (int k = 0; k < kLockers; ++k)
+            if (grid[std::size_t(g)][std::size_t(k)])
                 masks[std::size_t(g)] |= 1u << k;
     return masks;
 }
@@ -26,8 +24,8 @@ GuardianGrid gridFromMasks(const GuardianMasks &masks)
 {
     GuardianGrid grid{};
     for (int g = 0; g < kGuardians; ++g)
-        for (int k = 0; k < kLockersPerGuardian; ++k)
-            grid[std::size_t(kLockersPerGuardian * g + k + 1)] = (masks[std::size_t(g)] >> k) & 1u;
+        for (int k = 0; k < kLockers; ++k)
+            grid[std::size_t(g)][std::size_t(k)] = (masks[std::size_t(g)] >> k) & 1u;
     return grid;
 }
 

@@ -3,16 +3,15 @@
 #include <array>
 #include <cstdint>
 
+#include "link/memory_map.h"
 #include "ops/operation.h"
 
 namespace vorna::ops {
 
-inline constexpr int kGuardians = 7;
-// Tick n (1..140) of the grid: guardian g = 1..7, locker k = 1..20 at n = 20(g-1) + k.
-// Index 0 is unused so that the numbers match CheckBox1..CheckBox140.
-using GuardianGrid = std::array<bool, 141>;
+// [g][k]: guardian g+1 may open locker k+1.
+using GuardianGrid = std::array<std::array<bool, link::memory::kLockers>, link::memory::kGuardians>;
 // Bit k-1 set: the guardian may open locker k. Bits 20-23 are not lockers.
-using GuardianMasks = std::array<std::uint32_t, kGuardians>;
+using GuardianMasks = std::array<std::uint32_t, link::memory::kGuardians>;
 
 GuardianMasks masksFromGrid(const GuardianGrid &grid);
 GuardianGrid gridFromMasks(const GuardianMasks &masks);

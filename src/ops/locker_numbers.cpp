@@ -8,6 +8,7 @@ namespace vorna::ops {
 
 using link::commands::ReadLockerNums;
 using link::commands::WriteLockerNums;
+using link::memory::kLockers;
 
 bool LockerTextToDigits(QStringView text, LockerDigits &digits)
 {

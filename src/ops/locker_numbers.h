@@ -5,13 +5,13 @@
 #include <array>
 #include <cstdint>
 
+#include "link/memory_map.h"
 #include "ops/operation.h"
 
 namespace vorna::ops {
 
-inline constexpr int kLockers = 20;
-using LockerDigits = std::array<std::uint8_t, 3>;
-using LockerTexts = std::array<QString, kLockers>;
+using LockerDigits = std::array<std::uint8_t, link::memory::kLockerDigits>;
+using LockerTexts = std::array<QString, link::memory::kLockers>;   // lockers 1..20
 
 // The first three characters as hundreds, tens and units; false unless all three
 // are decimal digits. Characters after the third are ignored ("1000" gives 1, 0, 0).
@@ -19,7 +19,7 @@ bool LockerTextToDigits(QStringView text, LockerDigits &digits);
 
 struct LockerNumbersRead {
     Outcome outcome;
-    LockerTexts texts{};   // Edit34..Edit53, only when Done
+    LockerTexts texts{};   // only when Done
 };
 
 // Reads the twenty LED numbers with CGauge2 as progress.
@@ -32,7 +32,7 @@ struct LockerNumbersWrite {
 
 LockerNumbersWrite writeLockerNumbers(const Env &env, const LockerTexts &texts);
 
-// Auto-numbering from Edit34's text: unsigned 32-bit count from its integer value
+// Auto-numbering from locker 1's text: unsigned 32-bit count from its integer value
 // (0 for anything else), at least three digits each.
 LockerTexts autoNumberLockers(QStringView firstText);
 

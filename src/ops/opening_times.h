@@ -3,12 +3,14 @@
 #include <QString>
 #include <array>
 
+#include "link/memory_map.h"
 #include "ops/operation.h"
 
 namespace vorna::ops {
 
-// Edit54 ("Opiekun:"), Edit55 ("Obsługa:"), Edit56 ("Użytkownik:"), in block order.
-using OpeningTimes = std::array<QString, 3>;
+// In block order: the guardian's ("Opiekun:"), the service's ("Obsługa:"), the user's
+// ("Użytkownik:") time.
+using OpeningTimes = std::array<QString, link::memory::kOpeningTimes>;
 
 struct OpeningTimesRead {
     Outcome outcome;

@@ -1,28 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "project/key_table.h"
 
+#include <algorithm>
+
 namespace vorna::project {
 
 namespace {
 
+namespace memory = link::memory;
+using Kind = SettingsField::Kind;
+
 const QString kCardDefault = QStringLiteral("FFFFFFFFFF");
 
-// Numbered text keys: key i (from 1) of the run holds Edit(firstEdit + i - 1).
+// Numbered text keys: key i (from 1) of the run holds field firstIndex + i - 1.
 // The master cards live under "KARTY_SERWIS"/"Serwis", the service cards under
 // "KARTY_KLUCZ"/"Klucz": older files named them so and the names stayed.
 struct TextRun {
     const char *section;
     const char *prefix;
     int count;
-    int firstEdit;
+    Kind kind;
+    int firstIndex;
     const QString &defaultValue;
-};
-
-// "CZASY" names its keys after the card group whose time they hold, not after the
-// window's labels: "Uzytkownik" is Edit54, beside the label "Opiekun:".
-struct NamedText {
-    const char *key;
-    int edit;
 };
 
 std::vector<ProjectKey> buildKeys()
@@ -30,27 +29,29 @@ std::vector<ProjectKey> buildKeys()
     static const QString lockerDefault = QStringLiteral("000");
     static const QString timeDefault = QStringLiteral("100");
     const TextRun runs[] = {
-        {"KARTY_SERWIS", "Serwis", 2, 2, kCardDefault},
-        {"KARTY_KLUCZ", "Klucz", 3, 4, kCardDefault},
-        {"KARTY_OPIEKUN", "Opiekun", 7, 7, kCardDefault},
-        {"KARTY_SZAFEK", "Szafka", 20, 14, kCardDefault},
-        {"NUMERY_SZAFEK", "Szafka", 20, 34, lockerDefault},
+        {"KARTY_SERWIS", "Serwis", 2, Kind::Card, 0, kCardDefault},
+        {"KARTY_KLUCZ", "Klucz", 3, Kind::Card, 2, kCardDefault},
+        {"KARTY_OPIEKUN", "Opiekun", memory::kGuardians, Kind::Card, 5, kCardDefault},
+        {"KARTY_SZAFEK", "Szafka", memory::kLockers, Kind::Card, 12, kCardDefault},
+        {"NUMERY_SZAFEK", "Szafka", memory::kLockers, Kind::LockerNumber, 0, lockerDefault},
     };
-    const NamedText times[] = {{"Uzytkownik", 54}, {"Serwis", 55}, {"Opiekun", 56}};
+    // "CZASY" names its keys after the card group whose time they hold, not after the
+    // window's labels: "Uzytkownik" is the first time of the block, the guardian's.
+    const char *const times[memory::kOpeningTimes] = {"Uzytkownik", "Serwis", "Opiekun"};
 
     std::vector<ProjectKey> keys;
     for (const TextRun &run : runs) {
         for (int i = 1; i <= run.count; ++i)
             keys.push_back({QString::fromLatin1(run.section), QString::fromLatin1(run.prefix) + QString::number(i),
-                            ProjectKey::Kind::Text, run.firstEdit + i - 1, run.defaultValue});
+                            {run.kind, run.firstIndex + i - 1}, run.defaultValue});
     }
-    for (const NamedText &t : times)
-        keys.push_back({QStringLiteral("CZASY"), QString::fromLatin1(t.key), ProjectKey::Kind::Text, t.edit,
+    for (int t = 0; t < memory::kOpeningTimes; ++t)
+        keys.push_back({QStringLiteral("CZASY"), QString::fromLatin1(times[t]), SettingsField::openingTime(t),
                         timeDefault});
-    for (int g = 1; g <= kGuardianCount; ++g) {
-        for (int n = 1; n <= kLockerCount; ++n)
-            keys.push_back({QStringLiteral("OPIEKUN"), QString::asprintf("Opiekun%d_%02d", g, n),
-                            ProjectKey::Kind::Guardian, kLockerCount * (g - 1) + n, QString()});
+    for (int g = 0; g < memory::kGuardians; ++g) {
+        for (int k = 0; k < memory::kLockers; ++k)
+            keys.push_back({QStringLiteral("OPIEKUN"), QString::asprintf("Opiekun%d_%02d", g + 1, k + 1),
+                            SettingsField::guardian(g, k), QString()});
     }
     return keys;
 }
@@ -61,6 +62,25 @@ const std::vector<ProjectKey> &projectKeys()
 {
     static const std::vector<ProjectKey> keys = buildKeys();
     return keys;
+}
+
+const ProjectKey &projectKey(const SettingsField &field)
+{
+    const std::vector<ProjectKey> &keys = projectKeys();
+    const auto found = std::find_if(keys.begin(), keys.end(), [&](const ProjectKey &k) { return k.field == field; });
+    if (found == keys.end())
+        qFatal("no key stores this field");
+    return *found;
+}
+
+Settings defaultSettings()
+{
+    Settings settings;
+    for (const ProjectKey &k : projectKeys()) {
+        if (k.field.isText())
+            fieldText(settings, k.field) = k.defaultValue;
+    }
+    return settings;
 }
 
 } // namespace vorna::project

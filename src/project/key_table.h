@@ -3,28 +3,28 @@
 #include <QString>
 #include <vector>
 
+#include "project/settings.h"
+
 namespace vorna::project {
 
-// One key of the project file and the control it stores.
+// One key of the project file and the field of Settings it stores.
 struct ProjectKey {
-    enum class Kind {
-        Text,     // an edit field's text, stored as is
-        Guardian, // a check box, stored as "1" or "0"
-    };
     QString section;
     QString key;
-    Kind kind;
-    int control;          // Edit number for Text, CheckBox number for Guardian
-    QString defaultValue; // what a missing text key loads as; unused for Guardian
+    SettingsField field;  // a text is stored as is, a guardian tick as "1" or "0"
+    QString defaultValue; // what a missing text key loads as; unused for a tick
+
+    QString path() const { return section + u'/' + key; } // "SECTION/Key"
 };
 
 // Every key of the file in the order a new file is written: 7 sections, 195 keys.
 const std::vector<ProjectKey> &projectKeys();
 
-inline constexpr int kFirstProjectEdit = 2;
-inline constexpr int kLastProjectEdit = 56;
-inline constexpr int kGuardianCount = 7;
-inline constexpr int kLockerCount = 20;
-inline constexpr int kGuardianBoxCount = kGuardianCount * kLockerCount;
+// The key that stores `field`.
+const ProjectKey &projectKey(const SettingsField &field);
+
+// What a load of a file without any key gives: every text at its key's default,
+// every tick clear.
+Settings defaultSettings();
 
 } // namespace vorna::project

@@ -174,17 +174,17 @@ ProjectRead readProject(QStringView text)
             const std::optional<QString> value = values ? (*values)[i - first] : std::nullopt;
             if (!value)
                 read.missing << k.section + u'/' + k.key;
-            if (k.kind == ProjectKey::Kind::Text)
-                read.values.edits[std::size_t(k.control)] = value.value_or(k.defaultValue);
+            if (k.field.isText())
+                fieldText(read.values, k.field) = value.value_or(k.defaultValue);
             else
-                read.values.ticks[std::size_t(k.control)] = value && link::parseIntegerField(*value).value_or(0) != 0;
+                fieldTick(read.values, k.field) = value && link::parseIntegerField(*value).value_or(0) != 0;
         }
         first = end;
     }
     return read;
 }
 
-std::optional<QString> writeProject(QStringView text, const ProjectValues &values)
+std::optional<QString> writeProject(QStringView text, const Settings &values)
 {
     QString out = text.toString();
     const std::vector<ProjectKey> &table = projectKeys();
@@ -193,10 +193,9 @@ std::optional<QString> writeProject(QStringView text, const ProjectValues &value
         std::size_t end = first;
         for (; end < table.size() && table[end].section == table[first].section; ++end) {
             const ProjectKey &k = table[end];
-            const auto n = std::size_t(k.control);
-            const QString value = k.kind == ProjectKey::Kind::Text ? values.edits[n]
-                                  : values.ticks[n]                ? QStringLiteral("1")
-                                                                   : QStringLiteral("0");
+            const QString value = k.field.isText()            ? fieldText(values, k.field)
+                                  : fieldTick(values, k.field) ? QStringLiteral("1")
+                                                               : QStringLiteral("0");
             entries.push_back({k.key, value});
         }
         const std::optional<QString> written = writeSection(out, table[first].section, entries);
@@ -222,13 +221,13 @@ QString encodingName(TextEncoding encoding)
 }
 
 // Why the values cannot go into a file read as `readAs`, naming the first key at fault.
-QString unstorableReason(const ProjectValues &values, TextEncoding readAs)
+QString unstorableReason(const Settings &values, TextEncoding readAs)
 {
     for (const ProjectKey &k : projectKeys()) {
-        if (k.kind != ProjectKey::Kind::Text)
+        if (!k.field.isText())
             continue;
-        const QString &value = values.edits[std::size_t(k.control)];
-        const QString key = k.section + u'/' + k.key;
+        const QString &value = fieldText(values, k.field);
+        const QString key = k.path();
         if (value.contains(u'\r') || value.contains(u'\n') || value.contains(QChar(0)))
             return key + QStringLiteral(": koniec wiersza lub znak NUL w polu / a line break or NUL in the field");
         if (!encodeProjectText(value, readAs))
@@ -239,7 +238,7 @@ QString unstorableReason(const ProjectValues &values, TextEncoding readAs)
 
 } // namespace
 
-bool saveProject(const QString &path, const ProjectValues &values, QString *error)
+bool saveProject(const QString &path, const Settings &values, QString *error)
 {
     const QFileInfo info(path);
     ProjectText old;
@@ -266,7 +265,7 @@ bool saveProject(const QString &path, const ProjectValues &values, QString *erro
     return writeWhole(path, *bytes, error);
 }
 
-std::optional<ProjectValues> loadProject(const QString &path, QString *error, QStringList *missing)
+std::optional<Settings> loadProject(const QString &path, QString *error, QStringList *missing)
 {
     const std::optional<QByteArray> bytes = readLimited(path, error);
     if (!bytes)

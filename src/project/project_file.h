@@ -7,17 +7,9 @@
 #include <array>
 #include <optional>
 
+#include "project/settings.h"
+
 namespace vorna::project {
-
-// The settings a project file holds: the texts of Edit2..Edit56 and the ticks of
-// CheckBox1..CheckBox140, indexed by control number (other slots unused). The port
-// name, the device address and the card type are not part of a project.
-struct ProjectValues {
-    std::array<QString, 58> edits;
-    std::array<bool, 141> ticks{};
-
-    bool operator==(const ProjectValues &) const = default;
-};
 
 // A project is about 5 KB; anything past this is no project and is not read at all.
 inline constexpr qint64 kMaxProjectFileSize = 1024 * 1024;
@@ -39,7 +31,7 @@ QString decodeProjectFile(QByteArrayView bytes);
 std::optional<QByteArray> encodeProjectText(QStringView text, TextEncoding readAs);
 
 struct ProjectRead {
-    ProjectValues values; // a missing text key takes its default, a missing box is clear
+    Settings values;      // a missing text key takes its default, a missing tick is clear
     int sections = 0;     // how many of the seven sections the text holds
     QStringList missing;  // "SECTION/Key" of every key the text lacks, in table order
 };
@@ -47,18 +39,18 @@ ProjectRead readProject(QStringView text);
 
 // `text` with every key of the table stored, in table order; nullopt when a text
 // cannot be stored on one line.
-std::optional<QString> writeProject(QStringView text, const ProjectValues &values);
+std::optional<QString> writeProject(QStringView text, const Settings &values);
 
 // Updates the file at `path` (or makes it) with every key of the table, keeping all
 // its other lines, encoded by encodeProjectText. The new file replaces the old one
 // only once every byte of it is on disk; on false the old file is as it was, no other
 // file is left, and `error` (when given) says why.
-bool saveProject(const QString &path, const ProjectValues &values, QString *error = nullptr);
+bool saveProject(const QString &path, const Settings &values, QString *error = nullptr);
 
 // The file read whole. nullopt, with the reason in `error`, when it cannot be read,
 // is over kMaxProjectFileSize, or holds none of the seven sections; a file with some
 // of them loads, with what it lacks named in `missing`.
-std::optional<ProjectValues> loadProject(const QString &path, QString *error = nullptr,
-                                         QStringList *missing = nullptr);
+std::optional<Settings> loadProject(const QString &path, QString *error = nullptr,
+                                    QStringList *missing = nullptr);
 
 } // namespace vorna::project

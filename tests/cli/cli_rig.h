@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "project/key_table.h"
 #include "project/project_file.h"
 #include "sim/pty_simulator.h"
 #include "support/lockstep.h"
@@ -32,19 +33,6 @@ inline CliResult runCliCaptured(const QStringList &args)
     out.flush();
     err.flush();
     return r;
-}
-
-// A project as a load of a file without any key gives it: the window's start texts.
-inline project::ProjectValues startValues()
-{
-    project::ProjectValues v;
-    for (int n = 2; n <= 33; ++n)
-        v.edits[std::size_t(n)] = QStringLiteral("FFFFFFFFFF");
-    for (int n = 34; n <= 53; ++n)
-        v.edits[std::size_t(n)] = QStringLiteral("000");
-    for (int n = 54; n <= 56; ++n)
-        v.edits[std::size_t(n)] = QStringLiteral("100");
-    return v;
 }
 
 // The simulated controller on a pty, a folder for project files, and the program
@@ -80,7 +68,7 @@ struct CliSim {
         return path;
     }
 
-    QString saveValues(const char *name, const project::ProjectValues &values) const
+    QString saveValues(const char *name, const project::Settings &values) const
     {
         const QString path = file(name);
         EXPECT_TRUE(project::saveProject(path, values));

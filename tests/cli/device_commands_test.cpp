@@ -76,7 +76,7 @@ TEST(CliScan, NobodyAnsweringIsAFailure)
 TEST(CliPortFailure, EveryCommandExitsWithThree)
 {
     test::CliSim rig;
-    const QString good = rig.saveValues("ok.vrp", test::startValues());
+    const QString good = rig.saveValues("ok.vrp", project::defaultSettings());
     const QStringList commands[] = {{"read", rig.file("r.vrp")}, {"write", good}, {"verify", good},
                                     {"open-locker", "1"}, {"set-address", "2"}, {"scan", "--scan-range", "1-2"}};
     for (const QStringList &command : commands) {
@@ -107,7 +107,7 @@ TEST(CliSilentController, ExitsWithFourAndTheTimeOutText)
         SCOPED_TRACE(c.command.join(u' ').toStdString());
         test::CliSim rig;
         rig.sim.addFault({Fault::NoReply, 0, -1, 1});
-        rig.saveValues("ok.vrp", test::startValues());
+        rig.saveValues("ok.vrp", project::defaultSettings());
         QStringList command = c.command;
         command[1] = command[0] == u"open-locker" ? command[1] : rig.file(command[1].toLatin1().constData());
         const test::CliResult r = rig.run(command);

@@ -120,27 +120,27 @@ struct LossyPeer {
     const char *name;
     const char *what;
     Fault fault;                                        // frames 0-31 cards, 32-51 LED, 52 times, 53-59 guardians
-    std::function<void(project::ProjectValues &)> edit;   // the file: the start texts, edited so
+    std::function<void(project::Settings &)> edit;      // the file: the start texts, edited so
     int code;
     const char *err;   // stderr starts with this
 };
 
 const LossyPeer kLossyPeers[] = {
     {"led_writes_lost", "erased controller keeps none of the LED writes of \"000\"", {Fault::Forget, 32, 20, 0},
-     [](project::ProjectValues &) {}, kExitMismatch,
+     [](project::Settings &) {}, kExitMismatch,
      "NUMERY_SZAFEK/Szafka1: oczekiwano 000, sterownik ma 000 (bajty FF FF FF)\n"},
     {"time_write_lost", "erased controller keeps its opening times (100) for 0, 50, 255", {Fault::Forget, 52, 1, 0},
-     [](project::ProjectValues &v) {
-         v.edits[54] = "0";
-         v.edits[55] = "50";
-         v.edits[56] = "255";
+     [](project::Settings &v) {
+         v.openingTimes[0] = "0";
+         v.openingTimes[1] = "50";
+         v.openingTimes[2] = "255";
      },
      kExitMismatch, "CZASY/Uzytkownik: oczekiwano 0, sterownik ma 100\n"},
     {"mask_bits_20_23_only", "guardian writes of every locker lost; the erased masks differ only in bits 20-23",
      {Fault::Forget, 53, 7, 0},
-     [](project::ProjectValues &v) {
-         for (std::size_t n = 1; n < v.ticks.size(); ++n)
-             v.ticks[n] = true;
+     [](project::Settings &v) {
+         for (auto &guardian : v.guardians)
+             guardian.fill(true);
      },
      kExitOk, ""},
 };
@@ -158,7 +158,7 @@ TEST_P(CliLossyPeer, WriteVerifySeesEveryByteThatDidNotLand)
     RecordProperty("expect", p.code == kExitOk ? "exit 0" : "exit 6, the field named");
     test::CliSim rig;   // factory state: every block byte 0xFF, times 100
     rig.sim.addFault(p.fault);
-    project::ProjectValues values = test::startValues();
+    project::Settings values = project::defaultSettings();
     p.edit(values);
     const test::CliResult r = rig.run({"write", rig.saveValues("p.vrp", values), "--verify"});
     EXPECT_EQ(r.code, p.code) << r.err.toStdString();

@@ -121,7 +121,7 @@ TEST(CliProgram, ArgumentsThatDoNotDecodeAreRefused)
     const QByteArray port = QFile::encodeName(rig.port());
     const QByteArray folder = QFile::encodeName(rig.dir.path()) + '/';
     // The look-alike that the decoded name would reach.
-    ASSERT_TRUE(project::saveProject(rig.dir.filePath(QString::fromUtf8("site\xEF\xBF\xBD.vrp")), test::startValues()));
+    ASSERT_TRUE(project::saveProject(rig.dir.filePath(QString::fromUtf8("site\xEF\xBF\xBD.vrp")), project::defaultSettings()));
     const struct {
         std::vector<QByteArray> args;
         int code;

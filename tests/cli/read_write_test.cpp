@@ -57,24 +57,25 @@ TEST(CliRead, FileHoldsWhatTheControllerHolds)
 
     const auto v = project::loadProject(path);
     ASSERT_TRUE(v);
-    project::ProjectValues expected = test::startValues();
-    expected.edits[2] = "0123456789";
-    expected.edits[5] = "DEADBEEF";
-    expected.edits[7] = "112233";
-    expected.edits[20] = "0A0B0C0D0E";
-    expected.edits[33] = "";
-    expected.edits[34] = "123";
-    expected.edits[35] = "007";
-    expected.edits[53] = "999";
-    expected.edits[54] = "5";
-    expected.edits[55] = "60";
-    expected.edits[56] = "255";
-    expected.ticks[1] = true;
-    expected.ticks[45] = expected.ticks[49] = true;
-    for (int n = 121; n <= 140; ++n)
-        expected.ticks[std::size_t(n)] = true;
-    EXPECT_EQ(v->edits, expected.edits);
-    EXPECT_EQ(v->ticks, expected.ticks);
+    project::Settings expected = project::defaultSettings();
+    expected.cards[0] = "0123456789";
+    expected.cards[3] = "DEADBEEF";
+    expected.cards[5] = "112233";
+    expected.cards[18] = "0A0B0C0D0E";
+    expected.cards[31] = "";
+    expected.lockerNumbers[0] = "123";
+    expected.lockerNumbers[1] = "007";
+    expected.lockerNumbers[19] = "999";
+    expected.openingTimes[0] = "5";
+    expected.openingTimes[1] = "60";
+    expected.openingTimes[2] = "255";
+    expected.guardians[0][0] = true;
+    expected.guardians[2][4] = expected.guardians[2][8] = true;
+    expected.guardians[6].fill(true);
+    EXPECT_EQ(v->cards, expected.cards);
+    EXPECT_EQ(v->lockerNumbers, expected.lockerNumbers);
+    EXPECT_EQ(v->openingTimes, expected.openingTimes);
+    EXPECT_EQ(v->guardians, expected.guardians);
 
     // The window's key names: Edit54 (beside "Opiekun:") is stored as "Uzytkownik".
     const QByteArray bytes = fileBytes(path);
@@ -106,8 +107,8 @@ TEST(CliRead, EmptyCardsShowByTheCardType)
         ASSERT_EQ(rig.run({"--card-type", c.type, "read", path}).code, kExitOk);
         const auto v = project::loadProject(path);
         ASSERT_TRUE(v);
-        EXPECT_EQ(v->edits[2], QString::fromLatin1(c.empty));
-        EXPECT_EQ(v->edits[4], QStringLiteral("12345678"));   // a record shows with its own length
+        EXPECT_EQ(v->cards[0], QString::fromLatin1(c.empty));
+        EXPECT_EQ(v->cards[2], QStringLiteral("12345678"));   // a record shows with its own length
     }
 }
 
@@ -148,17 +149,17 @@ TEST(CliRead, FileThatCannotBeWrittenIsReported)
 TEST(CliWrite, ControllerHoldsWhatTheFileHolds)
 {
     test::CliSim rig;
-    project::ProjectValues v = test::startValues();
-    v.edits[2] = "0123456789";
-    v.edits[20] = "0A0B0C0D0EFFFF";   // only the first ten digits go out with Unique
-    v.edits[34] = "042";
-    v.edits[39] = "1000";             // digits 1, 0, 0
-    v.edits[54] = "5";
-    v.edits[55] = "0x3C";
-    v.edits[56] = "255";
-    v.ticks[1] = true;
-    v.ticks[29] = true;                // guardian 2, locker 9
-    v.ticks[140] = true;               // guardian 7, locker 20
+    project::Settings v = project::defaultSettings();
+    v.cards[0] = "0123456789";
+    v.cards[18] = "0A0B0C0D0EFFFF";   // only the first ten digits go out with Unique
+    v.lockerNumbers[0] = "042";
+    v.lockerNumbers[5] = "1000";      // digits 1, 0, 0
+    v.openingTimes[0] = "5";
+    v.openingTimes[1] = "0x3C";
+    v.openingTimes[2] = "255";
+    v.guardians[0][0] = true;
+    v.guardians[1][8] = true;         // guardian 2, locker 9
+    v.guardians[6][19] = true;        // guardian 7, locker 20
     const test::CliResult r = rig.run({"write", rig.saveValues("in.vrp", v)});
     ASSERT_EQ(r.code, kExitOk) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
@@ -190,10 +191,9 @@ TEST(CliWrite, ControllerHoldsWhatTheFileHolds)
 TEST(CliWrite, CardTypeDecidesTheRecords)
 {
     test::CliSim rig;
-    project::ProjectValues v = test::startValues();
-    for (int n = 2; n <= 33; ++n)
-        v.edits[std::size_t(n)] = "FFFFFFFFFFFFFF";
-    v.edits[3] = "00112233445566";
+    project::Settings v = project::defaultSettings();
+    v.cards.fill("FFFFFFFFFFFFFF");
+    v.cards[1] = "00112233445566";
     ASSERT_EQ(rig.run({"--card-type", "mifare7b", "write", rig.saveValues("7b.vrp", v)}).code, kExitOk);
     EXPECT_EQ(rig.block(8, 8), (Bytes{0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x07}));
     EXPECT_EQ(rig.block(0, 8), Bytes(8, 0xFF));
@@ -203,8 +203,8 @@ TEST(CliWrite, TimeOutStopsTheWrite)
 {
     test::CliSim rig;
     rig.sim.addFault({Fault::NoReply, 33, -1, 1});   // deaf from the second LED number on
-    project::ProjectValues v = test::startValues();
-    v.edits[34] = v.edits[35] = "555";
+    project::Settings v = project::defaultSettings();
+    v.lockerNumbers[0] = v.lockerNumbers[1] = "555";
     const test::CliResult r = rig.run({"write", rig.saveValues("in.vrp", v)});
     EXPECT_EQ(r.code, kExitNoAnswer);
     EXPECT_EQ(r.err, QStringLiteral("vorna-cli: sterownik pod adresem 1 nie odpowiada: ") + ops::texts::kTransferTimeout +

@@ -20,7 +20,7 @@ using namespace vorna::cli;
 TEST(CliUnattended, AddressZeroOnlyForSetAddress)
 {
     test::CliSim rig;
-    const QString good = rig.saveValues("ok.vrp", test::startValues());
+    const QString good = rig.saveValues("ok.vrp", project::defaultSettings());
     const QStringList commands[] = {{"read", rig.file("r.vrp")}, {"write", good}, {"verify", good},
                                     {"open-locker", "5"}, {"scan", "--scan-range", "1-2"}};
     for (const QStringList &command : commands) {

@@ -15,13 +15,13 @@ namespace mem = link::memory;
 
 namespace {
 
-project::ProjectValues sampleProject()
+project::Settings sampleProject()
 {
-    project::ProjectValues v = test::startValues();
-    v.edits[20] = "0123456789";   // KARTY_SZAFEK/Szafka7
-    v.edits[36] = "123";          // NUMERY_SZAFEK/Szafka3
-    v.edits[55] = "42";           // CZASY/Serwis
-    v.ticks[45] = true;           // OPIEKUN/Opiekun3_05
+    project::Settings v = project::defaultSettings();
+    v.cards[18] = "0123456789";   // KARTY_SZAFEK/Szafka7
+    v.lockerNumbers[2] = "123";   // NUMERY_SZAFEK/Szafka3
+    v.openingTimes[1] = "42";     // CZASY/Serwis
+    v.guardians[2][4] = true;     // OPIEKUN/Opiekun3_05
     return v;
 }
 
@@ -80,9 +80,9 @@ TEST(CliVerify, ListsEveryKindOfField)
 TEST(CliVerify, MatchingControllerPasses)
 {
     test::CliSim rig;
-    project::ProjectValues v = sampleProject();
-    v.edits[40] = "0071";   // only three digits go out
-    v.edits[54] = "$10";
+    project::Settings v = sampleProject();
+    v.lockerNumbers[6] = "0071";   // only three digits go out
+    v.openingTimes[0] = "$10";
     const QString path = rig.saveValues("p.vrp", v);
     ASSERT_EQ(rig.run({"write", path}).code, kExitOk);
     const test::CliResult r = rig.run({"verify", path});

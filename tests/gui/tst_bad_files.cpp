@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 #include "app/form1.h"
+#include "app/settings_controls.h"
 #include "cli/cli.h"
 #include "cli/exit_codes.h"
 #include "ops/texts.h"
@@ -40,24 +41,6 @@ using vorna::project::testing::sampleValues;
 using vorna::project::testing::writeBytes;
 
 namespace {
-
-project::ProjectValues shownValues(const app::TForm1 &form)
-{
-    project::ProjectValues v;
-    for (int n = 2; n <= 56; ++n)
-        v.edits[std::size_t(n)] = form.edit(n)->text();
-    for (int n = 1; n <= 140; ++n)
-        v.ticks[std::size_t(n)] = form.checkBox(n)->isChecked();
-    return v;
-}
-
-void show(app::TForm1 &form, const project::ProjectValues &v)
-{
-    for (int n = 2; n <= 56; ++n)
-        form.edit(n)->setText(v.edits[std::size_t(n)]);
-    for (int n = 1; n <= 140; ++n)
-        form.checkBox(n)->setChecked(v.ticks[std::size_t(n)]);
-}
 
 // Clicks the window's button and answers its file dialog with `path`.
 void clickAndChoose(app::TForm1 &form, int button, const QString &path)
@@ -93,7 +76,7 @@ int saveChild(int argc, char **argv)
 {
     QApplication app(argc, argv);
     app::TForm1 form;
-    show(form, sampleValues());
+    app::showSettings(form, sampleValues());
     const rlim_t limit = std::stoul(argv[3]);
     const rlimit fsize{limit, limit};
     signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG instead
@@ -158,7 +141,7 @@ void BadFilesTest::badFile()
     QFETCH(int, front);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("p.vrp"));
-    const project::ProjectValues sample = sampleValues();
+    const project::Settings sample = sampleValues();
     QVERIFY(project::saveProject(path, sample));
     const QByteArray project = readBytes(path);
     const QString text = QString::fromLatin1(project); // a plain ASCII project
@@ -196,20 +179,22 @@ void BadFilesTest::badFile()
     // What a load must give: the sample whole, the times alone, or nothing.
     const bool whole = file == CrOnly || file == Utf8Bom || file == Utf16Le || file == Utf16Be;
     const bool loads = whole || file == SomeSections;
-    project::ProjectValues before;
-    for (int n = 2; n <= 56; ++n)
-        before.edits[std::size_t(n)] = QStringLiteral("x");
+    project::Settings before;
+    before.cards.fill(QStringLiteral("x"));
+    before.lockerNumbers.fill(QStringLiteral("x"));
+    before.openingTimes.fill(QStringLiteral("x"));
 
     if (Front(front) == Front::Window) {
         app::TForm1 form;
-        show(form, before);
+        app::showSettings(form, before);
         clickAndChoose(form, 42, path);
         QCOMPARE(form.statusLine()->text(), loads ? texts::kProjectLoaded : texts::kProjectLoadFailed);
-        const project::ProjectValues shown = shownValues(form);
+        const project::Settings shown = app::readSettings(form);
         if (whole)
             QVERIFY(shown == sample);
         else if (file == SomeSections)
-            QCOMPARE(shown.edits[54] + shown.edits[2] + shown.edits[34], QStringLiteral("54FFFFFFFFFF000"));
+            QCOMPARE(shown.openingTimes[0] + shown.cards[0] + shown.lockerNumbers[0],
+                     QStringLiteral("54FFFFFFFFFF000"));
         else
             QVERIFY(shown == before);
         return;
@@ -342,10 +327,10 @@ void BadFilesTest::saveIntoMarkedFile()
                           : enc == QStringConverter::Utf16LE ? QByteArray("\xFF\xFE")
                                                               : QByteArray("\xFE\xFF");
 
-    project::ProjectValues saved = sampleValues();
+    project::Settings saved = sampleValues();
     if (Front(front) == Front::Window) {
         app::TForm1 form;
-        show(form, saved);
+        app::showSettings(form, saved);
         clickAndChoose(form, 43, path);
         QCOMPARE(form.statusLine()->text(), texts::kProjectSaved);
         QCOMPARE(form.statusLine()->toolTip(), QString());

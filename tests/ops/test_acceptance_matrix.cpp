@@ -63,7 +63,7 @@ struct OpCase {
 
 std::vector<OpCase> cases()
 {
-    std::array<QString, kCardSlots> cards;
+    std::array<QString, link::memory::kCardSlots> cards;
     cards.fill(QStringLiteral("FFFFFFFFFF"));
     LockerTexts lockers;
     lockers.fill(QStringLiteral("123"));

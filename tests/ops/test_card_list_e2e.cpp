@@ -14,9 +14,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-std::array<QString, kCardSlots> startTexts()
+std::array<QString, link::memory::kCardSlots> startTexts()
 {
-    std::array<QString, kCardSlots> t;
+    std::array<QString, link::memory::kCardSlots> t;
     t.fill(QStringLiteral("FFFFFFFFFF"));
     return t;
 }

@@ -114,9 +114,9 @@ TEST(LockerNumbers, AutoNumberingCountsUnsigned32Bit)
 TEST(Guardians, MasksFollowTheGridLockerOneInBitZero)
 {
     GuardianGrid grid{};
-    grid[5] = true;     // guardian 1, locker 5
-    grid[29] = true;    // guardian 2, locker 9
-    grid[140] = true;   // guardian 7, locker 20
+    grid[0][4] = true;    // guardian 1, locker 5
+    grid[1][8] = true;    // guardian 2, locker 9
+    grid[6][19] = true;   // guardian 7, locker 20
     const GuardianMasks masks = masksFromGrid(grid);
     EXPECT_EQ(masks[0], 0x000010u);
     EXPECT_EQ(masks[1], 0x000100u);
@@ -125,16 +125,16 @@ TEST(Guardians, MasksFollowTheGridLockerOneInBitZero)
         EXPECT_EQ(masks[std::size_t(g)], 0u);
 
     GuardianGrid all{};
-    all.fill(true);
+    for (auto &guardian : all)
+        guardian.fill(true);
     for (std::uint32_t m : masksFromGrid(all))
         EXPECT_EQ(m, 0x0FFFFFu);
 
     // The top four bits of a mask have no box.
     const GuardianGrid fromFull = gridFromMasks({0xFFFFFF, 0, 0, 0, 0, 0, 0});
-    for (int n = 1; n <= 20; ++n)
-        EXPECT_TRUE(fromFull[std::size_t(n)]);
-    for (int n = 21; n <= 140; ++n)
-        EXPECT_FALSE(fromFull[std::size_t(n)]);
+    for (std::size_t g = 0; g < fromFull.size(); ++g)
+        for (std::size_t k = 0; k < fromFull[g].size(); ++k)
+            EXPECT_EQ(fromFull[g][k], g == 0) << "guardian " << g + 1 << " locker " << k + 1;
     EXPECT_EQ(masksFromGrid(gridFromMasks({1, 0x100, 0, 0, 0, 0, 0x80000})),
               (GuardianMasks{1, 0x100, 0, 0, 0, 0, 0x80000}));
 }

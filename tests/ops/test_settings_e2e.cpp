@@ -114,14 +114,16 @@ TEST(GuardianTransfer, ReadTicksTheGridHighByteFirst)
     rig.sim.setBlock(mem::kBlockGuardians + 3 * 6, Bytes{0x08, 0x00, 0x00});    // guardian 7: locker 20
     const GuardiansRead read = readGuardians(rig.env());
     ASSERT_EQ(read.outcome, Outcome::Done);
-    std::vector<int> ticked;
-    for (int n = 1; n <= 140; ++n)
-        if (read.grid[std::size_t(n)])
-            ticked.push_back(n);
-    std::vector<int> expected = {1, 29};
-    for (int n = 81; n <= 100; ++n)
-        expected.push_back(n);
-    expected.push_back(140);
+    // Guardian and locker, from 1, of every tick.
+    std::vector<std::pair<int, int>> ticked;
+    for (int g = 0; g < mem::kGuardians; ++g)
+        for (int k = 0; k < mem::kLockers; ++k)
+            if (read.grid[std::size_t(g)][std::size_t(k)])
+                ticked.emplace_back(g + 1, k + 1);
+    std::vector<std::pair<int, int>> expected = {{1, 1}, {2, 9}};
+    for (int k = 1; k <= 20; ++k)
+        expected.emplace_back(5, k);
+    expected.emplace_back(7, 20);
     EXPECT_EQ(ticked, expected);
     EXPECT_EQ(rig.statuses, QStringList({texts::kReadingGuardians, texts::kGuardiansRead}));
     EXPECT_EQ(rig.lastProgress(), 7);
@@ -131,9 +133,8 @@ TEST(GuardianTransfer, WriteSendsMaskTriples)
 {
     test::SimRig rig;
     GuardianGrid grid{};
-    grid[5] = true;
-    for (int n = 121; n <= 140; ++n)
-        grid[std::size_t(n)] = true;
+    grid[0][4] = true;
+    grid[6].fill(true);
     ASSERT_EQ(writeGuardians(rig.env(), grid), Outcome::Done);
     EXPECT_EQ(blockRange(rig, mem::kBlockGuardians, 21),
               (Bytes{0, 0, 0x10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x0F, 0xFF, 0xFF}));
@@ -153,7 +154,8 @@ TEST(GuardianTransfer, TimeOutAtGuardianThree)
     test::SimRig rig;
     rig.sim.addFault({Fault::NoReply, 2, -1, 1});
     GuardianGrid all{};
-    all.fill(true);
+    for (auto &guardian : all)
+        guardian.fill(true);
     EXPECT_EQ(writeGuardians(rig.env(), all), Outcome::TimedOut);
     EXPECT_EQ(rig.lastStatus(), texts::kTransferTimeout);
     EXPECT_EQ(blockRange(rig, mem::kBlockGuardians + 3, 3), (Bytes{0x0F, 0xFF, 0xFF}));

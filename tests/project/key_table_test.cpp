@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -10,7 +11,9 @@
 namespace vorna::project {
 namespace {
 
-using Kind = ProjectKey::Kind;
+using Field = SettingsField;
+using Kind = SettingsField::Kind;
+namespace memory = link::memory;
 
 TEST(ProjectKeyTable, SectionsInOrderWithTheirKeyCounts)
 {
@@ -28,30 +31,37 @@ TEST(ProjectKeyTable, SectionsInOrderWithTheirKeyCounts)
     EXPECT_EQ(projectKeys().size(), 195u);
 }
 
-TEST(ProjectKeyTable, EveryControlExactlyOnce)
+// Every field of Settings has a key, so a save loses nothing and a load sets everything.
+TEST(ProjectKeyTable, EveryFieldExactlyOnce)
 {
-    std::multiset<int> edits, boxes;
-    for (const ProjectKey &k : projectKeys())
-        (k.kind == Kind::Text ? edits : boxes).insert(k.control);
-    for (int n = kFirstProjectEdit; n <= kLastProjectEdit; ++n)
-        EXPECT_EQ(edits.count(n), 1u) << "Edit" << n;
-    EXPECT_EQ(edits.size(), std::size_t(kLastProjectEdit - kFirstProjectEdit + 1));
-    for (int n = 1; n <= kGuardianBoxCount; ++n)
-        EXPECT_EQ(boxes.count(n), 1u) << "CheckBox" << n;
-    EXPECT_EQ(boxes.size(), std::size_t(kGuardianBoxCount));
+    std::vector<Field> fields;
+    for (int s = 0; s < memory::kCardSlots; ++s)
+        fields.push_back(Field::card(s));
+    for (int p = 0; p < memory::kLockers; ++p)
+        fields.push_back(Field::lockerNumber(p));
+    for (int t = 0; t < memory::kOpeningTimes; ++t)
+        fields.push_back(Field::openingTime(t));
+    for (int g = 0; g < memory::kGuardians; ++g)
+        for (int k = 0; k < memory::kLockers; ++k)
+            fields.push_back(Field::guardian(g, k));
+    ASSERT_EQ(projectKeys().size(), fields.size());
+    for (const Field &f : fields) {
+        const auto n = std::count_if(projectKeys().begin(), projectKeys().end(),
+                                     [&](const ProjectKey &k) { return k.field == f; });
+        EXPECT_EQ(n, 1) << int(f.kind) << " " << f.index << " " << f.locker;
+    }
 }
 
 struct Expected {
     const char *section;
     const char *key;
-    Kind kind;
-    int control;
+    Field field;
     const char *defaultValue;
 };
 
 class ProjectKeyRow : public ::testing::TestWithParam<Expected> {};
 
-TEST_P(ProjectKeyRow, NamesItsControlAndDefault)
+TEST_P(ProjectKeyRow, NamesItsFieldAndDefault)
 {
     const Expected &e = GetParam();
     const ProjectKey *found = nullptr;
@@ -62,10 +72,14 @@ TEST_P(ProjectKeyRow, NamesItsControlAndDefault)
         }
     }
     ASSERT_NE(found, nullptr) << e.section << "/" << e.key;
-    EXPECT_EQ(found->kind, e.kind);
-    EXPECT_EQ(found->control, e.control);
-    if (e.kind == Kind::Text) {
+    EXPECT_EQ(found->field, e.field);
+    EXPECT_EQ(&projectKey(e.field), found);
+    EXPECT_EQ(found->path(), QLatin1String(e.section) + u'/' + QLatin1String(e.key));
+    if (e.field.isText()) {
         EXPECT_EQ(found->defaultValue, QLatin1String(e.defaultValue));
+        EXPECT_EQ(fieldText(defaultSettings(), e.field), QLatin1String(e.defaultValue));
+    } else {
+        EXPECT_FALSE(fieldTick(defaultSettings(), e.field));
     }
 }
 
@@ -73,41 +87,40 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, ProjectKeyRow,
     ::testing::Values(
         // Master cards under "Serwis", service cards under "Klucz".
-        Expected{"KARTY_SERWIS", "Serwis1", Kind::Text, 2, "FFFFFFFFFF"},
-        Expected{"KARTY_SERWIS", "Serwis2", Kind::Text, 3, "FFFFFFFFFF"},
-        Expected{"KARTY_KLUCZ", "Klucz1", Kind::Text, 4, "FFFFFFFFFF"},
-        Expected{"KARTY_KLUCZ", "Klucz3", Kind::Text, 6, "FFFFFFFFFF"},
-        Expected{"KARTY_OPIEKUN", "Opiekun1", Kind::Text, 7, "FFFFFFFFFF"},
-        Expected{"KARTY_OPIEKUN", "Opiekun7", Kind::Text, 13, "FFFFFFFFFF"},
-        Expected{"KARTY_SZAFEK", "Szafka1", Kind::Text, 14, "FFFFFFFFFF"},
-        Expected{"KARTY_SZAFEK", "Szafka7", Kind::Text, 20, "FFFFFFFFFF"},
-        Expected{"KARTY_SZAFEK", "Szafka20", Kind::Text, 33, "FFFFFFFFFF"},
-        Expected{"NUMERY_SZAFEK", "Szafka1", Kind::Text, 34, "000"},
-        Expected{"NUMERY_SZAFEK", "Szafka7", Kind::Text, 40, "000"},
-        Expected{"NUMERY_SZAFEK", "Szafka20", Kind::Text, 53, "000"},
-        // "Uzytkownik" is the field beside "Opiekun:", "Opiekun" the one beside "Użytkownik:".
-        Expected{"CZASY", "Uzytkownik", Kind::Text, 54, "100"},
-        Expected{"CZASY", "Serwis", Kind::Text, 55, "100"},
-        Expected{"CZASY", "Opiekun", Kind::Text, 56, "100"},
-        Expected{"OPIEKUN", "Opiekun1_01", Kind::Guardian, 1, ""},
-        Expected{"OPIEKUN", "Opiekun1_20", Kind::Guardian, 20, ""},
-        Expected{"OPIEKUN", "Opiekun2_01", Kind::Guardian, 21, ""},
-        Expected{"OPIEKUN", "Opiekun3_05", Kind::Guardian, 45, ""},
-        Expected{"OPIEKUN", "Opiekun7_20", Kind::Guardian, 140, ""}));
+        Expected{"KARTY_SERWIS", "Serwis1", Field::card(0), "FFFFFFFFFF"},
+        Expected{"KARTY_SERWIS", "Serwis2", Field::card(1), "FFFFFFFFFF"},
+        Expected{"KARTY_KLUCZ", "Klucz1", Field::card(2), "FFFFFFFFFF"},
+        Expected{"KARTY_KLUCZ", "Klucz3", Field::card(4), "FFFFFFFFFF"},
+        Expected{"KARTY_OPIEKUN", "Opiekun1", Field::card(5), "FFFFFFFFFF"},
+        Expected{"KARTY_OPIEKUN", "Opiekun7", Field::card(11), "FFFFFFFFFF"},
+        Expected{"KARTY_SZAFEK", "Szafka1", Field::card(12), "FFFFFFFFFF"},
+        Expected{"KARTY_SZAFEK", "Szafka7", Field::card(18), "FFFFFFFFFF"},
+        Expected{"KARTY_SZAFEK", "Szafka20", Field::card(31), "FFFFFFFFFF"},
+        Expected{"NUMERY_SZAFEK", "Szafka1", Field::lockerNumber(0), "000"},
+        Expected{"NUMERY_SZAFEK", "Szafka7", Field::lockerNumber(6), "000"},
+        Expected{"NUMERY_SZAFEK", "Szafka20", Field::lockerNumber(19), "000"},
+        // "Uzytkownik" is the first time of the block, the guardian's; "Opiekun" the user's.
+        Expected{"CZASY", "Uzytkownik", Field::openingTime(0), "100"},
+        Expected{"CZASY", "Serwis", Field::openingTime(1), "100"},
+        Expected{"CZASY", "Opiekun", Field::openingTime(2), "100"},
+        Expected{"OPIEKUN", "Opiekun1_01", Field::guardian(0, 0), ""},
+        Expected{"OPIEKUN", "Opiekun1_20", Field::guardian(0, 19), ""},
+        Expected{"OPIEKUN", "Opiekun2_01", Field::guardian(1, 0), ""},
+        Expected{"OPIEKUN", "Opiekun3_05", Field::guardian(2, 4), ""},
+        Expected{"OPIEKUN", "Opiekun7_20", Field::guardian(6, 19), ""}));
 
 TEST(ProjectKeyTable, GuardianKeysRunLockerInsideGuardian)
 {
-    int expectedBox = 1;
+    int next = 0;
     for (const ProjectKey &k : projectKeys()) {
-        if (k.kind != Kind::Guardian)
+        if (k.field.isText())
             continue;
-        const int g = (expectedBox - 1) / kLockerCount + 1;
-        const int n = (expectedBox - 1) % kLockerCount + 1;
-        EXPECT_EQ(k.key, QString::asprintf("Opiekun%d_%02d", g, n));
-        EXPECT_EQ(k.control, expectedBox);
-        ++expectedBox;
+        const int g = next / memory::kLockers, n = next % memory::kLockers;
+        EXPECT_EQ(k.key, QString::asprintf("Opiekun%d_%02d", g + 1, n + 1));
+        EXPECT_EQ(k.field, Field::guardian(g, n));
+        ++next;
     }
-    EXPECT_EQ(expectedBox, kGuardianBoxCount + 1);
+    EXPECT_EQ(next, memory::kGuardians * memory::kLockers);
 }
 
 TEST(ProjectKeyTable, NoKeyTwiceInASection)

@@ -99,8 +99,8 @@ TEST_F(FailedSave, TextTheCodePageCannotStore)
 {
     const QString texts[] = {u"日本"_s, u"señor"_s, u"line\nbreak"_s};
     for (const QString &t : texts) {
-        ProjectValues v = sampleValues();
-        v.edits[33] = t;
+        Settings v = sampleValues();
+        v.cards[31] = t;
         EXPECT_FALSE(saveProject(file, v)) << t.toStdString();
         expectUntouched();
         EXPECT_FALSE(saveProject(dir.filePath(u"new.vrp"_s), v)) << t.toStdString();

@@ -8,36 +8,26 @@
 #include <QStringConverter>
 #include <functional>
 
+#include "project/key_table.h"
 #include "project/project_file.h"
 
 namespace vorna::project::testing {
 
 // A project with a different text in every field and a pattern of ticks, so a key
-// that lands in the wrong control shows up.
-inline ProjectValues sampleValues()
+// that lands in the wrong field shows up. The texts are those of the golden new file.
+inline Settings sampleValues()
 {
-    ProjectValues v;
-    for (int n = 2; n <= 33; ++n)
-        v.edits[std::size_t(n)] = QStringLiteral("%1").arg(n, 10, 10, QLatin1Char('0'));
-    for (int n = 34; n <= 53; ++n)
-        v.edits[std::size_t(n)] = QStringLiteral("%1").arg(n - 33, 3, 10, QLatin1Char('0'));
-    for (int n = 54; n <= 56; ++n)
-        v.edits[std::size_t(n)] = QString::number(n);
-    for (int n = 1; n <= 140; ++n)
-        v.ticks[std::size_t(n)] = n % 3 == 1;
-    return v;
-}
-
-// What a load of a file without any of the keys gives.
-inline ProjectValues defaultValues()
-{
-    ProjectValues v;
-    for (int n = 2; n <= 33; ++n)
-        v.edits[std::size_t(n)] = QStringLiteral("FFFFFFFFFF");
-    for (int n = 34; n <= 53; ++n)
-        v.edits[std::size_t(n)] = QStringLiteral("000");
-    for (int n = 54; n <= 56; ++n)
-        v.edits[std::size_t(n)] = QStringLiteral("100");
+    Settings v;
+    for (std::size_t s = 0; s < v.cards.size(); ++s)
+        v.cards[s] = QStringLiteral("%1").arg(s + 2, 10, 10, QLatin1Char('0'));
+    for (std::size_t p = 0; p < v.lockerNumbers.size(); ++p)
+        v.lockerNumbers[p] = QStringLiteral("%1").arg(p + 1, 3, 10, QLatin1Char('0'));
+    for (std::size_t t = 0; t < v.openingTimes.size(); ++t)
+        v.openingTimes[t] = QString::number(54 + t);
+    int n = 1; // guardian by guardian, as the file lists them
+    for (auto &guardian : v.guardians)
+        for (bool &tick : guardian)
+            tick = n++ % 3 == 1;
     return v;
 }
 

@@ -13,7 +13,6 @@ namespace vorna::project {
 namespace {
 
 using namespace Qt::StringLiterals;
-using testing::defaultValues;
 using testing::goldenPath;
 using testing::readBytes;
 using testing::sampleValues;
@@ -27,15 +26,17 @@ protected:
     QTemporaryDir dir;
 };
 
-void expectSameValues(const ProjectValues &actual, const ProjectValues &expected)
+void expectSameValues(const Settings &actual, const Settings &expected)
 {
-    for (int n = 2; n <= 56; ++n)
-        EXPECT_EQ(actual.edits[std::size_t(n)], expected.edits[std::size_t(n)]) << "Edit" << n;
-    for (int n = 1; n <= 140; ++n)
-        EXPECT_EQ(actual.ticks[std::size_t(n)], expected.ticks[std::size_t(n)]) << "CheckBox" << n;
+    for (const ProjectKey &k : projectKeys()) {
+        if (k.field.isText())
+            EXPECT_EQ(fieldText(actual, k.field), fieldText(expected, k.field)) << qPrintable(k.path());
+        else
+            EXPECT_EQ(fieldTick(actual, k.field), fieldTick(expected, k.field)) << qPrintable(k.path());
+    }
 }
 
-ProjectValues readFrom(const QByteArray &file)
+Settings readFrom(const QByteArray &file)
 {
     return readProject(decodeWindows1250(file)).values;
 }
@@ -55,7 +56,7 @@ TEST_F(ProjectFile, NewFileMatchesGolden)
 TEST_F(ProjectFile, SavingAgainChangesNothingElse)
 {
     const QString p = path("twice.vrp");
-    ASSERT_TRUE(saveProject(p, defaultValues()));
+    ASSERT_TRUE(saveProject(p, defaultSettings()));
     ASSERT_TRUE(saveProject(p, sampleValues()));
     EXPECT_EQ(readBytes(p), readBytes(goldenPath("new_file.vrp")));
 }
@@ -73,16 +74,18 @@ TEST_F(ProjectFile, ExistingFileKeepsItsOtherLinesInPlace)
 
 TEST_F(ProjectFile, SaveThenLoadGivesEverythingBack)
 {
-    ProjectValues v = sampleValues();
-    v.edits[2] = QString();                         // empty text
-    v.edits[3] = QString(300, u'7');                // far beyond a card field's limit
-    v.edits[14] = u"ąćęłńóśźż ĄĆĘŁŃÓŚŹŻ"_s;          // Polish letters
-    v.edits[34] = u"12345"_s;                       // longer than a locker number
-    v.edits[40] = u"a=b; [c] \"d\" 'e'"_s;         // profile syntax inside a value
-    v.edits[54] = u"x"_s;                           // not a number: stored as is
-    v.edits[55] = u"€‰„”"_s;                        // the code page's punctuation
-    for (int n = 1; n <= 140; n += 7)
-        v.ticks[std::size_t(n)] = !v.ticks[std::size_t(n)];
+    Settings v = sampleValues();
+    v.cards[0] = QString();                        // empty text
+    v.cards[1] = QString(300, u'7');               // far beyond a card field's limit
+    v.cards[12] = u"ąćęłńóśźż ĄĆĘŁŃÓŚŹŻ"_s;         // Polish letters
+    v.lockerNumbers[0] = u"12345"_s;               // longer than a locker number
+    v.lockerNumbers[6] = u"a=b; [c] \"d\" 'e'"_s; // profile syntax inside a value
+    v.openingTimes[0] = u"x"_s;                    // not a number: stored as is
+    v.openingTimes[1] = u"€‰„”"_s;                 // the code page's punctuation
+    for (int n = 0; n < 140; n += 7) {
+        bool &tick = v.guardians[std::size_t(n / 20)][std::size_t(n % 20)];
+        tick = !tick;
+    }
 
     const QString p = path("round.vrp");
     ASSERT_TRUE(saveProject(p, v));
@@ -93,67 +96,67 @@ TEST_F(ProjectFile, SaveThenLoadGivesEverythingBack)
 
 TEST_F(ProjectFile, OuterBlanksAndQuotesAreLostOnTheWayBack)
 {
-    ProjectValues v = sampleValues();
-    v.edits[2] = u"  AB  "_s;
-    v.edits[3] = u"\"AB\""_s;
-    v.edits[4] = u"'A B'"_s;
+    Settings v = sampleValues();
+    v.cards[0] = u"  AB  "_s;
+    v.cards[1] = u"\"AB\""_s;
+    v.cards[2] = u"'A B'"_s;
     const QString p = path("lost.vrp");
     ASSERT_TRUE(saveProject(p, v));
     const QByteArray bytes = readBytes(p);
     EXPECT_TRUE(bytes.contains("\r\nSerwis1=  AB  \r\n")); // written unchanged
     const auto loaded = loadProject(p);
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->edits[2], u"AB"_s);
-    EXPECT_EQ(loaded->edits[3], u"AB"_s);
-    EXPECT_EQ(loaded->edits[4], u"A B"_s);
+    EXPECT_EQ(loaded->cards[0], u"AB"_s);
+    EXPECT_EQ(loaded->cards[1], u"AB"_s);
+    EXPECT_EQ(loaded->cards[2], u"A B"_s);
 }
 
 TEST_F(ProjectFile, PolishLettersAreStoredInWindows1250)
 {
-    ProjectValues v = defaultValues();
-    v.edits[56] = u"Zażółć gęślą jaźń"_s;
+    Settings v = defaultSettings();
+    v.openingTimes[2] = u"Zażółć gęślą jaźń"_s;
     const QString p = path("pl.vrp");
     ASSERT_TRUE(saveProject(p, v));
     EXPECT_TRUE(readBytes(p).contains("\r\nOpiekun=Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1\r\n"));
     const auto loaded = loadProject(p);
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->edits[56], v.edits[56]);
+    EXPECT_EQ(loaded->openingTimes[2], v.openingTimes[2]);
 }
 
 TEST(ProjectRead, TimesLandBesideTheirLabels)
 {
-    const ProjectValues v = readFrom("[CZASY]\r\nUzytkownik=50\r\nSerwis=60\r\nOpiekun=70\r\n");
-    ProjectValues expected = defaultValues();
-    expected.edits[54] = u"50"_s; // beside "Opiekun:"
-    expected.edits[55] = u"60"_s;
-    expected.edits[56] = u"70"_s; // beside "Użytkownik:"
+    const Settings v = readFrom("[CZASY]\r\nUzytkownik=50\r\nSerwis=60\r\nOpiekun=70\r\n");
+    Settings expected = defaultSettings();
+    expected.openingTimes[0] = u"50"_s; // beside "Opiekun:"
+    expected.openingTimes[1] = u"60"_s;
+    expected.openingTimes[2] = u"70"_s; // beside "Użytkownik:"
     expectSameValues(v, expected);
 }
 
 TEST(ProjectRead, EmptyFileGivesEveryDefault)
 {
-    expectSameValues(readFrom(QByteArray()), defaultValues());
+    expectSameValues(readFrom(QByteArray()), defaultSettings());
 }
 
 TEST(ProjectRead, PresentEmptyValueIsNotTheDefault)
 {
-    const ProjectValues v = readFrom("[KARTY_SZAFEK]\r\nSzafka7=\r\n[NUMERY_SZAFEK]\r\nSzafka7=\r\n");
-    ProjectValues expected = defaultValues();
-    expected.edits[20] = QString();
-    expected.edits[40] = QString();
+    const Settings v = readFrom("[KARTY_SZAFEK]\r\nSzafka7=\r\n[NUMERY_SZAFEK]\r\nSzafka7=\r\n");
+    Settings expected = defaultSettings();
+    expected.cards[18] = QString();
+    expected.lockerNumbers[6] = QString();
     expectSameValues(v, expected);
 }
 
 TEST(ProjectRead, NamesInOtherCaseAndPaddedOrQuotedValues)
 {
-    const ProjectValues v = readFrom("[karty_serwis]\r\n  SERWIS1 =  \"ABCDEF0123\"  \r\n"
-                                     "serwis2='0123456789'\r\n[czasy]\r\nuzytkownik = 50 \r\n"
-                                     "[opiekun]\r\nopiekun3_05 = 1 \r\n");
-    ProjectValues expected = defaultValues();
-    expected.edits[2] = u"ABCDEF0123"_s;
-    expected.edits[3] = u"0123456789"_s;
-    expected.edits[54] = u"50"_s;
-    expected.ticks[45] = true;
+    const Settings v = readFrom("[karty_serwis]\r\n  SERWIS1 =  \"ABCDEF0123\"  \r\n"
+                                "serwis2='0123456789'\r\n[czasy]\r\nuzytkownik = 50 \r\n"
+                                "[opiekun]\r\nopiekun3_05 = 1 \r\n");
+    Settings expected = defaultSettings();
+    expected.cards[0] = u"ABCDEF0123"_s;
+    expected.cards[1] = u"0123456789"_s;
+    expected.openingTimes[0] = u"50"_s;
+    expected.guardians[2][4] = true;
     expectSameValues(v, expected);
 }
 
@@ -170,11 +173,13 @@ TEST_P(GuardianValue, TicksOnAnyIntegerButZero)
     QByteArray file = "[OPIEKUN]\r\nOpiekun2_03=1\r\n";
     if (c.line)
         file += QByteArray("Opiekun3_05=") + c.line + "\r\n";
-    const ProjectValues v = readFrom(file);
-    EXPECT_EQ(v.ticks[45], c.ticked) << (c.line ? c.line : "(missing)");
-    for (int n = 1; n <= 140; ++n) {
-        if (n != 45) {
-            EXPECT_EQ(v.ticks[std::size_t(n)], n == 23) << "CheckBox" << n;
+    const Settings v = readFrom(file);
+    EXPECT_EQ(v.guardians[2][4], c.ticked) << (c.line ? c.line : "(missing)");
+    for (std::size_t g = 0; g < v.guardians.size(); ++g) {
+        for (std::size_t k = 0; k < v.guardians[g].size(); ++k) {
+            if (g != 2 || k != 4) {
+                EXPECT_EQ(v.guardians[g][k], g == 1 && k == 2) << "guardian " << g + 1 << " locker " << k + 1;
+            }
         }
     }
 }
@@ -234,8 +239,8 @@ TEST_F(ProjectFile, SavingIntoAMarkedFile)
         EXPECT_EQ(readBytes(p), saved);
 
         // A value the code page lacks goes into the marked file's encoding too.
-        ProjectValues wide = sampleValues();
-        wide.edits[33] = u"日本"_s;
+        Settings wide = sampleValues();
+        wide.cards[31] = u"日本"_s;
         ASSERT_TRUE(writeBytes(p, marked(kept)));
         ASSERT_TRUE(saveProject(p, wide));
         EXPECT_TRUE(readBytes(p).startsWith(mark));
