@@ -125,10 +125,45 @@ std::vector<Difference> compareWithWritten(const ControllerTables &written, cons
     return differences;
 }
 
+std::vector<Difference> compareProjects(const project::Settings &a, const project::Settings &b, int cardType)
+{
+    // What a write of each file would send, so that texts the controller cannot tell
+    // apart ("1000" and "100", "0x10" and "16") are no difference.
+    const auto sentA = tablesToWrite(a, cardType);
+    const auto sentB = tablesToWrite(b, cardType);
+    if (!sentA || !sentB)
+        return {};
+    std::vector<Difference> differences;
+    for (int s = 0; s < kCardSlots; ++s) {
+        if (!sameCard(sentA->records[std::size_t(s)], sentB->records[std::size_t(s)], cardType))
+            differences.push_back({fieldKey(SettingsField::card(s)), a.cards[std::size_t(s)], b.cards[std::size_t(s)]});
+    }
+    for (int p = 0; p < kLockers; ++p) {
+        const auto &da = sentA->lockers[std::size_t(p)], &db = sentB->lockers[std::size_t(p)];
+        if (da != db)
+            differences.push_back({fieldKey(SettingsField::lockerNumber(p)), digitsText(da), digitsText(db)});
+    }
+    for (int t = 0; t < kOpeningTimes; ++t) {
+        const std::uint8_t ta = sentA->times[std::size_t(t)], tb = sentB->times[std::size_t(t)];
+        if (ta != tb)
+            differences.push_back({fieldKey(SettingsField::openingTime(t)), QString::number(ta), QString::number(tb)});
+    }
+    compareTicks(a.guardians, b.guardians, differences);
+    return differences;
+}
+
+namespace {
+QString shown(const QString &text) { return text.isEmpty() ? QStringLiteral("(puste)") : text; }
+} // namespace
+
 QString describe(const Difference &d)
 {
-    const auto shown = [](const QString &text) { return text.isEmpty() ? QStringLiteral("(puste)") : text; };
     return QStringLiteral("%1: oczekiwano %2, sterownik ma %3").arg(d.key, shown(d.expected), shown(d.actual));
+}
+
+QString describeProjects(const Difference &d)
+{
+    return QStringLiteral("%1: A ma %2, B ma %3").arg(d.key, shown(d.expected), shown(d.actual));
 }
 
 } // namespace vorna::cli

@@ -29,7 +29,13 @@ std::vector<Difference> compareWithController(const project::Settings &file, con
 std::vector<Difference> compareWithWritten(const ControllerTables &written, const ControllerTables &read,
                                            int cardType);
 
+// diff: two project files by the rules verify compares a file with the controller by,
+// `expected` from A and `actual` from B. Both files' fields must have passed checkProject.
+std::vector<Difference> compareProjects(const project::Settings &a, const project::Settings &b, int cardType);
+
 // "KARTY_SZAFEK/Szafka7: oczekiwano 0123456789, sterownik ma FFFFFFFFFF"
 QString describe(const Difference &difference);
+// "KARTY_SZAFEK/Szafka7: A ma 0123456789, B ma FFFFFFFFFF"
+QString describeProjects(const Difference &difference);
 
 } // namespace vorna::cli
