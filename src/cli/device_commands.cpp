@@ -44,7 +44,7 @@ int runOpenLocker(const Arguments &args, Console &console)
     Session session(console, args);
     if (!session.open(args.port))
         return kExitPortFailed;
-    return session.fail(ops::OpenLocker(session.env(), args.locker - 1, args.time));
+    return session.fail(ops::OpenLocker(session.env(), args.locker - 1, QString::number(args.time)));
 }
 
 int runSetAddress(const Arguments &args, Console &console)
@@ -52,7 +52,7 @@ int runSetAddress(const Arguments &args, Console &console)
     Session session(console, args);
     if (!session.open(args.port))
         return kExitPortFailed;
-    return session.fail(ops::writeDeviceAddress(session.env(), args.newAddress));
+    return session.fail(ops::writeDeviceAddress(session.env(), QString::number(args.newAddress)));
 }
 
 int runScan(const Arguments &args, Console &console)

@@ -10,7 +10,7 @@
 
 namespace vorna::cli {
 
-Session::Session(Console &console, const Arguments &args) : console_(console), address_(args.address)
+Session::Session(Console &console, const Arguments &args) : console_(console), address_(args.addressAsTyped)
 {
     x_.setReplyCheck(args.replyCheck);
     if (args.trace)
