@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/arguments.h"
 
+#include <QCommandLineParser>
 #include <algorithm>
+#include <iterator>
 
 #include "link/integer_field.h"
-#include "ops/card_numbers.h"
 
 #ifndef VORNA_VERSION
 #define VORNA_VERSION "0"
@@ -31,8 +32,36 @@ const CommandSpec kCommands[] = {
 
 const struct {
     const char *name;
-    int index;
+    ops::CardType type;
 } kCardTypes[] = {{"unique", ops::Unique}, {"mifare4b", ops::Mifare4B}, {"mifare7b", ops::Mifare7B}};
+
+// Every option, by its long name; `value`: what it takes, null for a flag. -h is
+// the one short name.
+struct OptionSpec {
+    const char *name;
+    const char *value;
+};
+const OptionSpec kOptions[] = {
+    {"port", "PORT"},
+    {"address", "N"},
+    {"card-type", "TYP"},
+    {"time", "T"},
+    {"scan-range", "A-B"},
+    {"trace", nullptr},
+    {"verify", nullptr},
+    {"no-reply-check", nullptr},
+    {"allow-defaults", nullptr},
+    {"help", nullptr},
+    {"version", nullptr},
+};
+
+const OptionSpec *optionNamed(QStringView name)
+{
+    for (const OptionSpec &o : kOptions)
+        if (name == QLatin1StringView(o.name))
+            return &o;
+    return nullptr;
+}
 
 // Options that only make sense with some commands; anywhere else they are a mistake
 // worth stopping for (a --verify that silently did nothing would be worse).
@@ -41,27 +70,59 @@ struct Scope {
     std::initializer_list<Command> commands;
 };
 const Scope kScopes[] = {
-    {"--card-type", {Command::Read, Command::Write, Command::Verify}},
-    {"--verify", {Command::Write}},
-    {"--allow-defaults", {Command::Write, Command::Verify}},
-    {"--time", {Command::OpenLocker}},
-    {"--scan-range", {Command::Scan}},
+    {"card-type", {Command::Read, Command::Write, Command::Verify}},
+    {"verify", {Command::Write}},
+    {"allow-defaults", {Command::Write, Command::Verify}},
+    {"time", {Command::OpenLocker}},
+    {"scan-range", {Command::Scan}},
 };
 
-bool takesValue(QStringView option)
+// The option an argument names as this program spells it: --NAME, --NAME=VALUE, -h.
+const OptionSpec *spelledOption(QStringView arg)
 {
-    for (const char *o : {"--port", "--address", "--card-type", "--time", "--scan-range"})
-        if (option == QLatin1StringView(o))
-            return true;
-    return false;
+    if (arg == u"-h")
+        return optionNamed(u"help");
+    if (!arg.startsWith(u"--"))
+        return nullptr;
+    const qsizetype eq = arg.indexOf(u'=');
+    return optionNamed(eq < 0 ? arg.sliced(2) : arg.sliced(2, eq - 2));
 }
 
-bool isFlag(QStringView option)
+// QCommandLineParser is looser than this program's usage: it takes "-port" for
+// "--port", "--h" for "-h", and "-help" for -h -e -l -p (so for help). Words that
+// are options but not spelled as here are left out of what it is given, and the
+// first mistake in the line (such a word, a flag with a value, a value missing at
+// the end) is named as the user typed it.
+QStringList spellingChecked(const QStringList &args, QString &mistake)
 {
-    for (const char *o : {"--trace", "--verify", "--no-reply-check", "--allow-defaults", "--help", "-h", "--version"})
-        if (option == QLatin1StringView(o))
-            return true;
-    return false;
+    QStringList kept{QStringLiteral("vorna-cli")};   // the parser skips the program's name
+    const auto note = [&mistake](const QString &text) {
+        if (mistake.isEmpty())
+            mistake = text;
+    };
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (arg == u"--") {
+            kept += args.sliced(i);
+            break;
+        }
+        const OptionSpec *option = spelledOption(arg);
+        if (!option && arg.startsWith(u'-') && arg.size() > 1) {
+            note(QStringLiteral("nieznana opcja '%1'").arg(arg));
+            continue;
+        }
+        kept << arg;
+        if (!option)
+            continue;
+        const bool valueAttached = arg.contains(u'=');
+        if (!option->value && valueAttached)
+            note(QStringLiteral("opcja --%1 nie przyjmuje wartości").arg(QLatin1StringView(option->name)));
+        else if (option->value && !valueAttached && i + 1 == args.size())
+            note(QStringLiteral("opcja --%1 wymaga wartości").arg(QLatin1StringView(option->name)));
+        else if (option->value && !valueAttached)
+            kept << args[++i];   // its value, whatever it looks like
+    }
+    return kept;
 }
 
 std::optional<int> plainNumber(QStringView text)
@@ -91,75 +152,35 @@ QString commandName(Command command)
 
 ParsedArguments parseArguments(const QStringList &args)
 {
-    Arguments a;
-    QStringList positionals;
-    QStringList given;   // options seen, for the scope check
-    std::optional<QString> port, address, cardType, time, scanRange;
-    QString error;   // the first mistake; --help and --version still win over it
-    bool optionsEnded = false;
+    QString mistake;   // --help and --version still win over it
+    const QStringList checked = spellingChecked(args, mistake);
 
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        if (optionsEnded || !arg.startsWith(u'-') || arg.size() == 1) {
-            positionals << arg;
-            continue;
-        }
-        if (arg == u"--") {
-            optionsEnded = true;
-            continue;
-        }
-        QString name = arg;
-        std::optional<QString> value;
-        if (const qsizetype eq = arg.indexOf(u'='); arg.startsWith(u"--") && eq > 2) {
-            name = arg.left(eq);
-            value = arg.mid(eq + 1);
-        }
-        if (isFlag(name)) {
-            if (value && error.isEmpty())
-                error = QStringLiteral("opcja %1 nie przyjmuje wartości").arg(name);
-            if (name == u"--help" || name == u"-h")
-                a.help = true;
-            else if (name == u"--version")
-                a.version = true;
-            else if (name == u"--trace")
-                a.trace = true;
-            else if (name == u"--no-reply-check")
-                a.replyCheck = false;
-            else if (name == u"--allow-defaults")
-                a.allowDefaults = true;
-            else
-                a.verify = true;
-        } else if (takesValue(name)) {
-            if (!value) {
-                if (i + 1 >= args.size()) {
-                    if (error.isEmpty())
-                        error = QStringLiteral("opcja %1 wymaga wartości").arg(name);
-                    break;
-                }
-                value = args[++i];
-            }
-            if (name == u"--port")
-                port = value;
-            else if (name == u"--address")
-                address = value;
-            else if (name == u"--card-type")
-                cardType = value;
-            else if (name == u"--time")
-                time = value;
-            else
-                scanRange = value;
-        } else {
-            if (error.isEmpty())
-                error = QStringLiteral("nieznana opcja '%1'").arg(arg);
-            continue;
-        }
-        given << name;
+    QCommandLineParser parser;
+    for (const OptionSpec &o : kOptions) {
+        QStringList names{QString::fromLatin1(o.name)};
+        if (names.front() == u"help")
+            names.prepend(QStringLiteral("h"));
+        parser.addOption(QCommandLineOption(names, {}, o.value ? QString::fromLatin1(o.value) : QString()));
     }
+    const bool parsed = parser.parse(checked);
+    const auto given = [&parser](const char *name) { return parser.isSet(QString::fromLatin1(name)); };
+    const auto value = [&parser](const char *name) { return parser.value(QString::fromLatin1(name)); };
+
+    Arguments a;
+    a.help = given("help");
+    a.version = given("version");
     if (a.help || a.version)
         return {a, {}};
-    if (!error.isEmpty())
-        return failed(error);
+    if (!mistake.isEmpty())
+        return failed(mistake);
+    if (!parsed)   // not expected: the spelling check names every refusal the parser makes
+        return failed(parser.errorText());
+    a.trace = given("trace");
+    a.replyCheck = !given("no-reply-check");
+    a.allowDefaults = given("allow-defaults");
+    a.verify = given("verify");
 
+    const QStringList positionals = parser.positionalArguments();
     if (positionals.isEmpty())
         return failed(QStringLiteral("brak polecenia"));
     const CommandSpec *def = nullptr;
@@ -176,41 +197,41 @@ ParsedArguments parseArguments(const QStringList &args)
         return failed(QStringLiteral("nadmiarowy argument '%1'").arg(positionals[wanted]));
 
     for (const Scope &s : kScopes) {
-        if (!given.contains(QLatin1StringView(s.option)))
-            continue;
-        if (std::find(s.commands.begin(), s.commands.end(), a.command) == s.commands.end())
-            return failed(QStringLiteral("opcja %1 nie dotyczy polecenia %2").arg(s.option, def->name));
+        if (given(s.option) && std::find(s.commands.begin(), s.commands.end(), a.command) == s.commands.end())
+            return failed(QStringLiteral("opcja --%1 nie dotyczy polecenia %2").arg(s.option, def->name));
     }
 
-    if (!port)
+    if (!given("port"))
         return failed(QStringLiteral("brak opcji --port"));
-    a.port = *port;
+    a.port = value("port");
 
-    if (address) {
-        const auto value = link::byteField(*address);
-        if (!value)
-            return failed(QStringLiteral("niewłaściwy adres urządzenia '%1' (0-255)").arg(*address));
+    if (given("address")) {
+        const QString text = value("address");
+        const auto address = link::byteField(text);
+        if (!address)
+            return failed(QStringLiteral("niewłaściwy adres urządzenia '%1' (0-255)").arg(text));
         // Every controller on the bus takes a frame for address 0 as its own.
-        if (*value == 0 && a.command != Command::SetAddress)
+        if (*address == link::kBroadcastAddress && a.command != Command::SetAddress)
             return failed(QStringLiteral("adres urządzenia 0 to adres wszystkich sterowników na magistrali; "
                                          "polecenie %1 wymaga adresu 1-255")
                               .arg(def->name));
         a.address = *address;
+        a.addressAsTyped = text;
     }
-    if (cardType) {
-        bool known = false;
-        for (const auto &t : kCardTypes) {
-            if (cardType->compare(QLatin1StringView(t.name), Qt::CaseInsensitive) == 0) {
-                a.cardType = t.index;
-                known = true;
-            }
-        }
-        if (!known)
-            return failed(QStringLiteral("nieznany typ karty '%1' (unique, mifare4b, mifare7b)").arg(*cardType));
+    if (given("card-type")) {
+        const QString text = value("card-type");
+        const auto *known = std::find_if(std::begin(kCardTypes), std::end(kCardTypes), [&text](const auto &t) {
+            return text.compare(QLatin1StringView(t.name), Qt::CaseInsensitive) == 0;
+        });
+        if (known == std::end(kCardTypes))
+            return failed(QStringLiteral("nieznany typ karty '%1' (unique, mifare4b, mifare7b)").arg(text));
+        a.cardType = known->type;
     }
-    if (time) {
-        if (!link::byteField(*time))
-            return failed(QStringLiteral("niewłaściwy czas otwarcia '%1' (0-255)").arg(*time));
+    if (given("time")) {
+        const QString text = value("time");
+        const auto time = link::byteField(text);
+        if (!time)
+            return failed(QStringLiteral("niewłaściwy czas otwarcia '%1' (0-255)").arg(text));
         a.time = *time;
     }
 
@@ -230,20 +251,23 @@ ParsedArguments parseArguments(const QStringList &args)
         a.locker = *n;
         break;
     }
-    case Command::SetAddress:
-        if (!link::byteField(operand))
+    case Command::SetAddress: {
+        const auto address = link::byteField(operand);
+        if (!address)
             return failed(QStringLiteral("niewłaściwy nowy adres '%1' (0-255)").arg(operand));
-        a.newAddress = operand;
+        a.newAddress = *address;
         break;
+    }
     case Command::Scan:
-        if (scanRange) {
-            const QStringView range(*scanRange);
+        if (given("scan-range")) {
+            const QString text = value("scan-range");
+            const QStringView range(text);
             const qsizetype dash = range.indexOf(u'-');
             const auto first = plainNumber(dash < 0 ? range : range.left(dash));
             const auto last = dash < 0 ? first : plainNumber(range.mid(dash + 1));
             if (!first || !last || *first < 1 || *last > 255 || *first > *last)
                 return failed(
-                    QStringLiteral("niewłaściwy zakres adresów '%1' (np. 1-5, w granicach 1-255)").arg(*scanRange));
+                    QStringLiteral("niewłaściwy zakres adresów '%1' (np. 1-5, w granicach 1-255)").arg(text));
             a.scanFirst = *first;
             a.scanLast = *last;
         }

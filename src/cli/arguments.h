@@ -4,32 +4,36 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
+
+#include "ops/card_numbers.h"
 
 namespace vorna::cli {
 
 enum class Command { Read, Write, Verify, OpenLocker, SetAddress, Scan };
 
-// The command line after parsing: every value already checked, so a command can
-// run without judging its input again.
+// The command line after parsing: every value already checked and converted, so a
+// command can run without judging its input again.
 struct Arguments {
     bool help = false;
     bool version = false;
 
     Command command = Command::Read;
-    QString port;                           // as typed; trimmed and mapped when opened
-    QString address = QStringLiteral("1");  // device address text, 1-255 (0 only for set-address)
-    int cardType = 0;                       // selector index: 0 Unique, 1 MiFare 4B, 2 MiFare 7B
+    QString port;                                 // as typed; trimmed and mapped when opened
+    std::uint8_t address = 1;                     // device address, 1-255 (0 only for set-address)
+    QString addressAsTyped = QStringLiteral("1"); // the same as written ("0x10"), for messages
+    ops::CardType cardType = ops::Unique;
     bool trace = false;
-    bool replyCheck = true;                 // off with --no-reply-check
+    bool replyCheck = true;                       // off with --no-reply-check
 
-    QString file;                           // read, write, verify
-    bool verify = false;                    // write: read everything back afterwards
-    bool allowDefaults = false;             // write, verify: keys the file lacks take their defaults
-    int locker = 0;                         // open-locker: position 1-20
-    QString time = QStringLiteral("100");   // open-locker: tenths of a second, 0-255
-    QString newAddress;                     // set-address: 0-255
-    int scanFirst = 1;                      // scan: bus addresses scanFirst..scanLast
+    QString file;                                 // read, write, verify
+    bool verify = false;                          // write: read everything back afterwards
+    bool allowDefaults = false;                   // write, verify: keys the file lacks take their defaults
+    int locker = 0;                               // open-locker: position 1-20
+    std::uint8_t time = 100;                      // open-locker: tenths of a second
+    std::uint8_t newAddress = 0;                  // set-address
+    int scanFirst = 1;                            // scan: bus addresses scanFirst..scanLast
     int scanLast = 255;
 };
 

@@ -6,7 +6,8 @@
 namespace vorna::cli {
 
 // Each command of the program; the result is the exit code (exit_codes.h), and every
-// failure has been reported on stderr in one line.
+// failure has been reported on stderr in one line. A command checks its own input
+// (the project file) before it opens the port, through withSession (session.h).
 
 // Project files: read FILE, write FILE [--verify], verify FILE.
 int runRead(const Arguments &args, Console &console);

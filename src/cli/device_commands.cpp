@@ -37,29 +37,9 @@ std::optional<int> lateAnswerer(const link::Exchange &x, const link::Command &pr
     return device;
 }
 
-} // namespace
-
-int runOpenLocker(const Arguments &args, Console &console)
+// Asks every address of the range, lists those that answered on stdout.
+int scan(Session &session, const Arguments &args, Console &console)
 {
-    Session session(console, args);
-    if (!session.open(args.port))
-        return kExitPortFailed;
-    return session.fail(ops::OpenLocker(session.env(), args.locker - 1, args.time));
-}
-
-int runSetAddress(const Arguments &args, Console &console)
-{
-    Session session(console, args);
-    if (!session.open(args.port))
-        return kExitPortFailed;
-    return session.fail(ops::writeDeviceAddress(session.env(), args.newAddress));
-}
-
-int runScan(const Arguments &args, Console &console)
-{
-    Session session(console, args);
-    if (!session.open(args.port))
-        return kExitPortFailed;
     link::Command probe = link::commands::ReadTimes;
     probe.pollLimit = kScanPolls;
     probe.acceptLimit = kScanPolls;
@@ -99,6 +79,29 @@ int runScan(const Arguments &args, Console &console)
     }
     console.status(QStringLiteral("Znalezione sterowniki: %1").arg(QString::number(found.size())));
     return kExitOk;
+}
+
+} // namespace
+
+int runOpenLocker(const Arguments &args, Console &console)
+{
+    return withSession(console, args, [&](Session &session) {
+        return reportOutcome(ops::OpenLocker(session.env(), args.locker - 1, QString::number(args.time)), session,
+                             console);
+    });
+}
+
+int runSetAddress(const Arguments &args, Console &console)
+{
+    return withSession(console, args, [&](Session &session) {
+        return reportOutcome(ops::writeDeviceAddress(session.env(), QString::number(args.newAddress)), session,
+                             console);
+    });
+}
+
+int runScan(const Arguments &args, Console &console)
+{
+    return withSession(console, args, [&](Session &session) { return scan(session, args, console); });
 }
 
 } // namespace vorna::cli

@@ -56,7 +56,7 @@ int verifyAgainst(Session &session, const project::Settings &values, const Argum
 {
     ControllerState state;
     if (const auto o = readController(session, args.cardType, state); o != ops::Outcome::Done)
-        return session.fail(o);
+        return reportOutcome(o, session, console);
     const auto differences = written ? compareWithWritten(*written, state.tables, args.cardType)
                                      : compareWithController(values, state, args.cardType);
     if (differences.empty()) {
@@ -87,18 +87,12 @@ bool mayReadInto(const QString &path, Console &console)
     return false;
 }
 
-} // namespace
-
-int runRead(const Arguments &args, Console &console)
+// The controller read into the file, over the open port.
+int readInto(Session &session, const Arguments &args, Console &console)
 {
-    if (!mayReadInto(args.file, console))
-        return kExitBadProject;
-    Session session(console, args);
-    if (!session.open(args.port))
-        return kExitPortFailed;
     ControllerState state;
     if (const auto o = readController(session, args.cardType, state); o != ops::Outcome::Done)
-        return session.fail(o);
+        return reportOutcome(o, session, console);
     // A file that a later write would quietly cut is not written at all.
     if (const QStringList lost = cardsTheFileLoses(state, args.cardType); !lost.isEmpty()) {
         console.error(lost.front() + (lost.size() > 1 ? QStringLiteral(" (takich kart razem: %1)").arg(lost.size())
@@ -113,18 +107,26 @@ int runRead(const Arguments &args, Console &console)
     return kExitOk;
 }
 
+} // namespace
+
+int runRead(const Arguments &args, Console &console)
+{
+    if (!mayReadInto(args.file, console))
+        return kExitBadProject;
+    return withSession(console, args, [&](Session &session) { return readInto(session, args, console); });
+}
+
 int runWrite(const Arguments &args, Console &console)
 {
     const auto values = loadChecked(args, console);
     if (!values)
         return kExitBadProject;
-    Session session(console, args);
-    if (!session.open(args.port))
-        return kExitPortFailed;
-    if (const auto o = writeController(session, *values, args.cardType); o != ops::Outcome::Done)
-        return session.fail(o);
-    return args.verify ? verifyAgainst(session, *values, args, console, tablesToWrite(*values, args.cardType))
-                       : kExitOk;
+    return withSession(console, args, [&](Session &session) -> int {
+        if (const auto o = writeController(session, *values, args.cardType); o != ops::Outcome::Done)
+            return reportOutcome(o, session, console);
+        return args.verify ? verifyAgainst(session, *values, args, console, tablesToWrite(*values, args.cardType))
+                           : kExitOk;
+    });
 }
 
 int runVerify(const Arguments &args, Console &console)
@@ -132,10 +134,8 @@ int runVerify(const Arguments &args, Console &console)
     const auto values = loadChecked(args, console);
     if (!values)
         return kExitBadProject;
-    Session session(console, args);
-    if (!session.open(args.port))
-        return kExitPortFailed;
-    return verifyAgainst(session, *values, args, console);
+    return withSession(console, args,
+                       [&](Session &session) { return verifyAgainst(session, *values, args, console); });
 }
 
 } // namespace vorna::cli

@@ -10,7 +10,8 @@
 
 namespace vorna::cli {
 
-Session::Session(Console &console, const Arguments &args) : console_(console), address_(args.address)
+Session::Session(Console &console, const Arguments &args)
+    : console_(console), address_(args.address), addressText_(args.addressAsTyped)
 {
     x_.setReplyCheck(args.replyCheck);
     if (args.trace)
@@ -46,7 +47,7 @@ bool Session::open(const QString &typedName)
 
 ops::Env Session::env(const QString &label, int total)
 {
-    ops::Env e{x_, [this] { return address_; }, [this](const QString &text) {
+    ops::Env e{x_, [this] { return QString::number(address_); }, [this](const QString &text) {
                    lastStatus_ = text;
                    console_.status(text);
                }};
@@ -55,51 +56,12 @@ ops::Env Session::env(const QString &label, int total)
     return e;
 }
 
-int Session::fail(ops::Outcome outcome)
+int withSession(Console &console, const Arguments &args, const std::function<int(Session &)> &work)
 {
-    using ops::Outcome;
-    switch (outcome) {
-    case Outcome::Done:
-        return kExitOk;
-    case Outcome::TimedOut:
-        if (x_.portLost() || !port_.isOpen())
-            console_.error(QStringLiteral("%1: %2").arg(ops::texts::kPortLost, lastStatus_));
-        else
-            console_.error(QStringLiteral("sterownik pod adresem %1 nie odpowiada: %2").arg(address_, lastStatus_));
-        return kExitNoAnswer;
-    case Outcome::NoPort:
-        console_.error(ops::texts::kPortNotOpen);
+    Session session(console, args);
+    if (!session.open(args.port))
         return kExitPortFailed;
-    case Outcome::BadAddress:
-        console_.error(lastStatus_);
-        return kExitUsage;
-    case Outcome::InvalidInput:
-        console_.error(lastStatus_);
-        return kExitBadProject;
-    case Outcome::BadReply:
-        if (x_.refused().problem != link::ReplyProblem::None) {
-            console_.error(refusedReplyText());
-            return kExitNoAnswer;
-        }
-        break;
-    case Outcome::Busy:
-    case Outcome::Cancelled:
-        break;
-    }
-    console_.error(lastStatus_.isEmpty() ? QStringLiteral("operacja nie została wykonana") : lastStatus_);
-    return kExitFailed;
-}
-
-QString Session::refusedReplyText() const
-{
-    const link::RefusedReply &r = x_.refused();
-    const bool live = r.code == link::Code::ReadLive || r.code == link::Code::WriteLive;
-    const char *why = r.problem == link::ReplyProblem::Header     ? "header does not match"
-                      : r.problem == link::ReplyProblem::Checksum ? "checksum does not match"
-                                                                  : "more bytes than the reply";
-    return QStringLiteral("reply to frame %1 (%2 0x%3): %4")
-        .arg(QString::number(r.frame), live ? QStringLiteral("live") : QStringLiteral("block"),
-             QStringLiteral("%1").arg(r.address, 4, 16, QChar(u'0')).toUpper(), QLatin1StringView(why));
+    return work(session);
 }
 
 } // namespace vorna::cli

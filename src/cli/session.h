@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QString>
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "cli/arguments.h"
@@ -26,25 +28,30 @@ public:
     bool open(const QString &typedName);
 
     link::Exchange &exchange() { return x_; }
-    const QString &addressText() const { return address_; }
+    const link::Exchange &exchange() const { return x_; }
+    bool portOpen() const { return port_.isOpen(); }
+    // --address as the user wrote it, for messages.
+    const QString &addressText() const { return addressText_; }
+    // The operations' last status text: what a failure is told by.
+    const QString &lastStatus() const { return lastStatus_; }
 
     // Status texts go to the console; the progress callback draws the line `label`
     // out of `total` (no line when total is 0).
     ops::Env env(const QString &label = {}, int total = 0);
 
-    // Reports an operation that did not end in Done and gives the exit code for it.
-    int fail(ops::Outcome outcome);
-
-    // "reply to frame 12 (block 0x0060): header does not match" for the last refused reply.
-    QString refusedReplyText() const;
-
 private:
     Console &console_;
-    const QString address_;
+    const std::uint8_t address_;
+    const QString addressText_;
     link::QtSerialPort port_;
     std::unique_ptr<TracingPort> tracer_;
     link::Exchange x_;
     QString lastStatus_;
 };
+
+// The one place a command's port is opened: `work` runs over the port --port names;
+// when it does not open, nothing runs and the result is kExitPortFailed. A command
+// checks its own input first, so a mistake costs no port.
+int withSession(Console &console, const Arguments &args, const std::function<int(Session &)> &work);
 
 } // namespace vorna::cli

@@ -20,8 +20,8 @@ TEST(CliArguments, CommandsAndTheirOperands)
     EXPECT_EQ(a->command, Command::Read);
     EXPECT_EQ(a->port, QStringLiteral("COM3"));
     EXPECT_EQ(a->file, QStringLiteral("out.vrp"));
-    EXPECT_EQ(a->address, QStringLiteral("1"));
-    EXPECT_EQ(a->cardType, 0);
+    EXPECT_EQ(a->address, 1);
+    EXPECT_EQ(a->cardType, ops::Unique);
     EXPECT_FALSE(a->trace);
 
     a = parseArguments(words("write in.vrp --verify --port=/dev/ttyUSB0 --address 0x10 --card-type mifare7b --trace"))
@@ -31,30 +31,31 @@ TEST(CliArguments, CommandsAndTheirOperands)
     EXPECT_TRUE(a->verify);
     EXPECT_TRUE(a->trace);
     EXPECT_EQ(a->port, QStringLiteral("/dev/ttyUSB0"));
-    EXPECT_EQ(a->address, QStringLiteral("0x10"));   // kept as typed, as Edit57 would hold it
-    EXPECT_EQ(a->cardType, 2);
+    EXPECT_EQ(a->address, 0x10);
+    EXPECT_EQ(a->addressAsTyped, QStringLiteral("0x10"));   // as typed, for messages
+    EXPECT_EQ(a->cardType, ops::Mifare7B);
 
     EXPECT_FALSE(a->allowDefaults);
 
     a = parseArguments(words("--port p --card-type MiFare4B --allow-defaults verify in.vrp")).arguments;
     ASSERT_TRUE(a);
     EXPECT_EQ(a->command, Command::Verify);
-    EXPECT_EQ(a->cardType, 1);
+    EXPECT_EQ(a->cardType, ops::Mifare4B);
     EXPECT_TRUE(a->allowDefaults);
 
     a = parseArguments(words("--port p open-locker 20 --time 0")).arguments;
     ASSERT_TRUE(a);
     EXPECT_EQ(a->command, Command::OpenLocker);
     EXPECT_EQ(a->locker, 20);
-    EXPECT_EQ(a->time, QStringLiteral("0"));
+    EXPECT_EQ(a->time, 0);
     a = parseArguments(words("--port p open-locker 1")).arguments;
     ASSERT_TRUE(a);
-    EXPECT_EQ(a->time, QStringLiteral("100"));
+    EXPECT_EQ(a->time, 100);
 
     a = parseArguments(words("--port p set-address 255")).arguments;
     ASSERT_TRUE(a);
     EXPECT_EQ(a->command, Command::SetAddress);
-    EXPECT_EQ(a->newAddress, QStringLiteral("255"));
+    EXPECT_EQ(a->newAddress, 255);
 
     a = parseArguments(words("--port p scan")).arguments;
     ASSERT_TRUE(a);
@@ -76,6 +77,11 @@ TEST(CliArguments, DoubleDashEndsTheOptions)
     const auto a = parseArguments({"--port", "p", "read", "--", "--odd-name.vrp"}).arguments;
     ASSERT_TRUE(a);
     EXPECT_EQ(a->file, QStringLiteral("--odd-name.vrp"));
+    // An option's value is taken whatever it looks like.
+    const auto b = parseArguments(words("--port -h scan")).arguments;
+    ASSERT_TRUE(b);
+    EXPECT_FALSE(b->help);
+    EXPECT_EQ(b->port, QStringLiteral("-h"));
 }
 
 // Every mistake is refused with its own one-line reason.
@@ -95,6 +101,16 @@ TEST(CliArguments, MistakesAreRefusedWithTheirReason)
         {"--port", "opcja --port wymaga wartości"},
         {"--port p --frob read a.vrp", "nieznana opcja '--frob'"},
         {"--port p --trace=yes read a.vrp", "opcja --trace nie przyjmuje wartości"},
+        // One spelling an option: QCommandLineParser alone would take these for options.
+        {"--port p --h read a.vrp", "nieznana opcja '--h'"},
+        {"-help", "nieznana opcja '-help'"},
+        {"--port p -port q read a.vrp", "nieznana opcja '-port'"},
+        {"--port p --frob=1 read a.vrp", "nieznana opcja '--frob=1'"},
+        // The first mistake in the line is the one named.
+        {"--port p --frob --trace=yes read a.vrp", "nieznana opcja '--frob'"},
+        {"--port p --trace=yes --frob read a.vrp", "opcja --trace nie przyjmuje wartości"},
+        {"--port p --frob read a.vrp --address", "nieznana opcja '--frob'"},
+        {"--port p read a.vrp --address", "opcja --address wymaga wartości"},
         {"--port p --address 256 read a.vrp", "niewłaściwy adres urządzenia '256' (0-255)"},
         {"--port p --address -1 read a.vrp", "niewłaściwy adres urządzenia '-1' (0-255)"},
         {"--port p --address abc read a.vrp", "niewłaściwy adres urządzenia 'abc' (0-255)"},
