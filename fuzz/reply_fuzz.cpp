@@ -8,7 +8,7 @@
 
 #include "link/clock.h"
 #include "link/exchange.h"
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "ops/card_list.h"
 #include "ops/guardians.h"
 #include "ops/locker_numbers.h"
@@ -127,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const auto r = ops::readOpeningTimes(env);
         if (r.outcome == ops::Outcome::Done)
             for (const QString &t : r.texts)
-                if (!link::byteField(t))
+                if (!ops::byteField(t))
                     __builtin_trap();
         break;
     }

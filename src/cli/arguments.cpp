@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "link/integer_field.h"
 #include "ops/card_numbers.h"
+#include "ops/fields.h"
 
 #ifndef VORNA_VERSION
 #define VORNA_VERSION "0"
@@ -187,7 +187,7 @@ ParsedArguments parseArguments(const QStringList &args)
     a.port = *port;
 
     if (address) {
-        const auto value = link::byteField(*address);
+        const auto value = ops::byteField(*address);
         if (!value)
             return failed(QStringLiteral("niewłaściwy adres urządzenia '%1' (0-255)").arg(*address));
         // Every controller on the bus takes a frame for address 0 as its own.
@@ -209,7 +209,7 @@ ParsedArguments parseArguments(const QStringList &args)
             return failed(QStringLiteral("nieznany typ karty '%1' (unique, mifare4b, mifare7b)").arg(*cardType));
     }
     if (time) {
-        if (!link::byteField(*time))
+        if (!ops::byteField(*time))
             return failed(QStringLiteral("niewłaściwy czas otwarcia '%1' (0-255)").arg(*time));
         a.time = *time;
     }
@@ -224,14 +224,14 @@ ParsedArguments parseArguments(const QStringList &args)
         a.file = operand;
         break;
     case Command::OpenLocker: {
-        const auto n = link::parseIntegerField(operand);
+        const auto n = ops::parseIntegerField(operand);
         if (!n || *n < 1 || *n > 20)
             return failed(QStringLiteral("niewłaściwy numer szafki '%1' (1-20)").arg(operand));
         a.locker = *n;
         break;
     }
     case Command::SetAddress:
-        if (!link::byteField(operand))
+        if (!ops::byteField(operand))
             return failed(QStringLiteral("niewłaściwy nowy adres '%1' (0-255)").arg(operand));
         a.newAddress = operand;
         break;

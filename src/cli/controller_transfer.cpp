@@ -5,7 +5,7 @@
 
 #include "cli/card_records.h"
 #include "cli/project_fields.h"
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "ops/opening_times.h"
 #include "ops/texts.h"
 
@@ -68,7 +68,7 @@ ops::Outcome readController(Session &session, int cardType, ControllerState &sta
         read.values.edits[std::size_t(kFirstLockerEdit + p)] = lockerText(read.tables.lockers[std::size_t(p)]);
     for (std::size_t t = 0; t < times.texts.size(); ++t) {
         read.values.edits[std::size_t(kFirstTimeEdit) + t] = times.texts[t];
-        read.tables.times[t] = link::byteField(times.texts[t]).value_or(0);   // the reply byte in decimal
+        read.tables.times[t] = ops::byteField(times.texts[t]).value_or(0);   // the reply byte in decimal
     }
     read.values.ticks = guardians.grid;
     read.tables.masks = ops::masksFromGrid(guardians.grid);
@@ -100,7 +100,7 @@ std::optional<ControllerTables> tablesToWrite(const project::ProjectValues &valu
         if (!ops::LockerTextToDigits(values.edits[std::size_t(kFirstLockerEdit + p)], tables.lockers[std::size_t(p)]))
             return std::nullopt;
     for (std::size_t t = 0; t < tables.times.size(); ++t) {
-        const auto time = link::byteField(values.edits[std::size_t(kFirstTimeEdit) + t]);
+        const auto time = ops::byteField(values.edits[std::size_t(kFirstTimeEdit) + t]);
         if (!time)
             return std::nullopt;
         tables.times[t] = *time;

@@ -4,9 +4,9 @@
 #include <QHash>
 
 #include "cli/card_records.h"
-#include "link/integer_field.h"
 #include "ops/card_list.h"
 #include "ops/card_numbers.h"
+#include "ops/fields.h"
 #include "ops/locker_numbers.h"
 #include "project/key_table.h"
 
@@ -71,7 +71,7 @@ QStringList checkProject(const project::ProjectValues &values, int cardType)
     for (int t = 0; t < kTimeEdits; ++t) {
         const int n = kFirstTimeEdit + t;
         const QString &text = values.edits[std::size_t(n)];
-        if (!link::byteField(text))
+        if (!ops::byteField(text))
             problems << QStringLiteral("%1: niewłaściwy czas otwarcia '%2' (0-255)").arg(editKey(n), text);
     }
     return problems;

@@ -5,7 +5,7 @@
 
 #include "cli/card_records.h"
 #include "cli/project_fields.h"
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "ops/locker_numbers.h"
 
 namespace vorna::cli {
@@ -80,8 +80,8 @@ std::vector<Difference> compareWithController(const project::ProjectValues &file
     }
     for (int t = 0; t < kTimeEdits; ++t) {
         const auto n = std::size_t(kFirstTimeEdit + t);
-        const auto expected = link::byteField(file.edits[n]);
-        const auto actual = link::byteField(controller.values.edits[n]);
+        const auto expected = ops::byteField(file.edits[n]);
+        const auto actual = ops::byteField(controller.values.edits[n]);
         if (expected && expected == actual)
             continue;
         differences.push_back({editKey(int(n)), expected ? QString::number(*expected) : file.edits[n],

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/device_address.h"
 
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "ops/texts.h"
 
 namespace vorna::ops {
@@ -14,7 +14,7 @@ Outcome writeDeviceAddress(const Env &env, QStringView newAddressText)
     if (!env.x.portOpen())
         return Outcome::NoPort;
     // An address the user did not type would cut the controller off the bus.
-    const auto address = link::byteField(newAddressText);
+    const auto address = byteField(newAddressText);
     if (!address) {
         env.status(texts::kBadAddress);
         return Outcome::InvalidInput;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/locker_numbers.h"
 
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "ops/texts.h"
 
 namespace vorna::ops {
@@ -57,7 +57,7 @@ LockerNumbersWrite writeLockerNumbers(const Env &env, const LockerTexts &texts)
 
 LockerTexts autoNumberLockers(QStringView firstText)
 {
-    const auto start = static_cast<std::uint32_t>(link::integerField(firstText, 0));
+    const auto start = static_cast<std::uint32_t>(integerField(firstText, 0));
     LockerTexts texts;
     for (std::uint32_t k = 0; k < std::uint32_t(kLockers); ++k) {
         const std::uint32_t m = start + k;   // wraps past 4294967295 to 0

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/locker_opening.h"
 
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "ops/texts.h"
 
 namespace vorna::ops {
@@ -12,7 +12,7 @@ Outcome OpenLocker(const Env &env, int index, QStringView timeText)
     if (env.x.busy() || index < 0 || index >= link::memory::kLockers)
         return Outcome::Busy;
     // A time the controller cannot take is refused rather than cut to its low byte.
-    const auto time = link::byteField(timeText);
+    const auto time = byteField(timeText);
     if (!time) {
         env.status(texts::kBadOpeningTime);
         return Outcome::InvalidInput;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/opening_times.h"
 
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "ops/texts.h"
 
 namespace vorna::ops {
@@ -29,7 +29,7 @@ Outcome writeOpeningTimes(const Env &env, const OpeningTimes &texts)
     // times nobody typed.
     std::vector<std::uint8_t> times;
     for (const QString &t : texts) {
-        const auto v = link::byteField(t);
+        const auto v = byteField(t);
         if (!v) {
             env.status(texts::kBadOpeningTime);
             return Outcome::InvalidInput;

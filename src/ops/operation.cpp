@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/operation.h"
 
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "ops/texts.h"
 
 namespace vorna::ops {
 
 std::optional<std::uint8_t> Env::address() const
 {
-    const auto a = link::deviceAddressField(addressText());
+    const auto a = deviceAddressField(addressText());
     if (!a)
         status(texts::kBadAddress);
     return a;

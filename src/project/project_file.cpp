@@ -14,7 +14,7 @@
 #include <unistd.h>
 #endif
 
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "project/key_table.h"
 #include "project/profile.h"
 #include "project/windows1250.h"
@@ -177,7 +177,7 @@ ProjectRead readProject(QStringView text)
             if (k.kind == ProjectKey::Kind::Text)
                 read.values.edits[std::size_t(k.control)] = value.value_or(k.defaultValue);
             else
-                read.values.ticks[std::size_t(k.control)] = value && link::parseIntegerField(*value).value_or(0) != 0;
+                read.values.ticks[std::size_t(k.control)] = value && ops::parseIntegerField(*value).value_or(0) != 0;
         }
         first = end;
     }
