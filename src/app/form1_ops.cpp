@@ -9,6 +9,7 @@
 #include "app/tcgauge.h"
 #include "ops/card_list.h"
 #include "ops/device_address.h"
+#include "ops/fields.h"
 #include "ops/guardians.h"
 #include "ops/locker_numbers.h"
 #include "ops/locker_opening.h"
@@ -29,14 +30,15 @@ constexpr int kFirstLockerEdit = 34;
 constexpr int kTimeEdits[3] = {54, 55, 56};
 } // namespace
 
+// `op` runs one operation and gives its outcome. One started during another one's wait
+// is refused by its entry (Busy): the click beeps, and the steps below (closing the
+// port or the window) are left to the waiting operation, never taken inside its wait.
 template <typename Op> void TForm1::runOperation(Op &&op, OpKind kind)
 {
-    if (exchange_.busy()) {
-        // One exchange at a time: the waiting operation goes on, this click is refused.
+    if (op() == Outcome::Busy) {
         QApplication::beep();
         return;
     }
-    op();
     if (quitAfterOperation_) {
         quitAfterOperation_ = false;
         closePortAfterOperation_ = false;
@@ -55,7 +57,8 @@ template <typename Op> void TForm1::runOperation(Op &&op, OpKind kind)
 
 ops::Env TForm1::makeEnv(TCGauge *gauge)
 {
-    ops::Env env{exchange_, [this] { return edit(57)->text(); }, [this](const QString &t) { setStatus(t); }};
+    ops::Env env{exchange_, [this] { return ops::deviceAddressField(edit(57)->text()); },
+                 [this](const QString &t) { setStatus(t); }};
     if (gauge)
         env.progress = [gauge](int p) { gauge->setProgress(p); };
     return env;
@@ -72,11 +75,12 @@ void TForm1::Button35Click()
 {
     runOperation([this] {
         const auto read = ops::readCardList(makeEnv(gauge(1)));
-        if (read.outcome != Outcome::Done)
-            return;
-        const int type = cardTypeIndex();
-        for (int s = 0; s < ops::kCardSlots; ++s)
-            edit(kFirstCardEdit + s)->setText(ops::CardRecordToText(read.records[std::size_t(s)], type));
+        if (read.outcome == Outcome::Done) {
+            const int type = cardTypeIndex();
+            for (int s = 0; s < ops::kCardSlots; ++s)
+                edit(kFirstCardEdit + s)->setText(ops::CardRecordToText(read.records[std::size_t(s)], type));
+        }
+        return read.outcome;
     });
 }
 
@@ -89,6 +93,7 @@ void TForm1::Button34Click()
         const auto write = ops::writeCardList(makeEnv(gauge(1)), texts, cardTypeIndex());
         if (write.outcome == Outcome::InvalidInput)
             edit(kFirstCardEdit + write.firstBadSlot)->setFocus();
+        return write.outcome;
     }, OpKind::SettingsWrite);
 }
 
@@ -98,6 +103,7 @@ void TForm1::ReadCardFromReader(int editNumber)
         const auto capture = ops::ReadCardFromReader(makeEnv(nullptr));
         if (capture.outcome == Outcome::Done)
             edit(editNumber)->setText(capture.text);
+        return capture.outcome;
     });
 }
 
@@ -105,10 +111,10 @@ void TForm1::Button36Click()
 {
     runOperation([this] {
         const auto read = ops::readLockerNumbers(makeEnv(gauge(2)));
-        if (read.outcome != Outcome::Done)
-            return;
-        for (int p = 0; p < ops::kLockers; ++p)
-            edit(kFirstLockerEdit + p)->setText(read.texts[std::size_t(p)]);
+        if (read.outcome == Outcome::Done)
+            for (int p = 0; p < ops::kLockers; ++p)
+                edit(kFirstLockerEdit + p)->setText(read.texts[std::size_t(p)]);
+        return read.outcome;
     });
 }
 
@@ -126,6 +132,7 @@ void TForm1::Button37Click()
         const auto write = ops::writeLockerNumbers(makeEnv(gauge(2)), lockerTexts());
         if (write.outcome == Outcome::InvalidInput)
             edit(kFirstLockerEdit + write.firstBadLocker)->setFocus();
+        return write.outcome;
     }, OpKind::SettingsWrite);
 }
 
@@ -140,10 +147,10 @@ void TForm1::Button40Click()
 {
     runOperation([this] {
         const auto read = ops::readOpeningTimes(makeEnv(nullptr));
-        if (read.outcome != Outcome::Done)
-            return;
-        for (std::size_t i = 0; i < read.texts.size(); ++i)
-            edit(kTimeEdits[i])->setText(read.texts[i]);
+        if (read.outcome == Outcome::Done)
+            for (std::size_t i = 0; i < read.texts.size(); ++i)
+                edit(kTimeEdits[i])->setText(read.texts[i]);
+        return read.outcome;
     });
 }
 
@@ -153,7 +160,7 @@ void TForm1::Button39Click()
         ops::OpeningTimes texts;
         for (std::size_t i = 0; i < texts.size(); ++i)
             texts[i] = edit(kTimeEdits[i])->text();
-        ops::writeOpeningTimes(makeEnv(nullptr), texts);
+        return ops::writeOpeningTimes(makeEnv(nullptr), texts);
     }, OpKind::SettingsWrite);
 }
 
@@ -161,10 +168,10 @@ void TForm1::Button44Click()
 {
     runOperation([this] {
         const auto read = ops::readGuardians(makeEnv(gauge(3)));
-        if (read.outcome != Outcome::Done)
-            return;
-        for (std::size_t n = 1; n < read.grid.size(); ++n)
-            checkBox(int(n))->setChecked(read.grid[n]);
+        if (read.outcome == Outcome::Done)
+            for (std::size_t n = 1; n < read.grid.size(); ++n)
+                checkBox(int(n))->setChecked(read.grid[n]);
+        return read.outcome;
     });
 }
 
@@ -174,18 +181,18 @@ void TForm1::Button45Click()
         ops::GuardianGrid grid{};
         for (std::size_t n = 1; n < grid.size(); ++n)
             grid[n] = checkBox(int(n))->isChecked();
-        ops::writeGuardians(makeEnv(gauge(3)), grid);
+        return ops::writeGuardians(makeEnv(gauge(3)), grid);
     }, OpKind::SettingsWrite);
 }
 
 void TForm1::OpenLocker(int index)
 {
-    runOperation([this, index] { ops::OpenLocker(makeEnv(nullptr), index, edit(54)->text()); });
+    runOperation([this, index] { return ops::OpenLocker(makeEnv(nullptr), index, ops::byteField(edit(54)->text())); });
 }
 
 void TForm1::Button46Click()
 {
-    runOperation([this] { ops::writeDeviceAddress(makeEnv(nullptr), edit(57)->text()); });
+    runOperation([this] { return ops::writeDeviceAddress(makeEnv(nullptr), ops::byteField(edit(57)->text())); });
 }
 
 } // namespace vorna::app

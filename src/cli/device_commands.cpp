@@ -10,6 +10,7 @@
 #include "link/commands.h"
 #include "link/frame.h"
 #include "ops/device_address.h"
+#include "ops/fields.h"
 #include "ops/locker_opening.h"
 #include "ops/texts.h"
 
@@ -44,7 +45,7 @@ int runOpenLocker(const Arguments &args, Console &console)
     Session session(console, args);
     if (!session.open(args.port))
         return kExitPortFailed;
-    return session.fail(ops::OpenLocker(session.env(), args.locker - 1, args.time));
+    return session.fail(ops::OpenLocker(session.env(), args.locker - 1, ops::byteField(args.time)));
 }
 
 int runSetAddress(const Arguments &args, Console &console)
@@ -52,7 +53,7 @@ int runSetAddress(const Arguments &args, Console &console)
     Session session(console, args);
     if (!session.open(args.port))
         return kExitPortFailed;
-    return session.fail(ops::writeDeviceAddress(session.env(), args.newAddress));
+    return session.fail(ops::writeDeviceAddress(session.env(), ops::byteField(args.newAddress)));
 }
 
 int runScan(const Arguments &args, Console &console)

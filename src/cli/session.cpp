@@ -6,6 +6,7 @@
 #include "cli/exit_codes.h"
 #include "link/open_failure.h"
 #include "link/port_name.h"
+#include "ops/fields.h"
 #include "ops/open_failure_text.h"
 #include "ops/texts.h"
 
@@ -42,7 +43,8 @@ bool Session::open(const QString &typedName)
 
 ops::Env Session::env(const QString &label, int total)
 {
-    ops::Env e{x_, [this] { return address_; }, [this](const QString &text) {
+    // The command line checked the address before the session began: parsed once.
+    ops::Env e{x_, [device = ops::deviceAddressField(address_)] { return device; }, [this](const QString &text) {
                    lastStatus_ = text;
                    console_.status(text);
                }};
@@ -79,6 +81,7 @@ int Session::fail(ops::Outcome outcome)
         }
         break;
     case Outcome::Busy:
+    case Outcome::BadIndex:
     case Outcome::Cancelled:
         break;
     }

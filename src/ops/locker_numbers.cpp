@@ -37,22 +37,24 @@ LockerNumbersRead readLockerNumbers(const Env &env)
 
 LockerNumbersWrite writeLockerNumbers(const Env &env, const LockerTexts &texts)
 {
-    if (env.x.busy())
-        return {Outcome::Busy};
+    LockerNumbersWrite result{Outcome::Done};
     std::array<LockerDigits, kLockers> digits{};
-    int firstBad = -1;
-    for (std::size_t p = 0; p < texts.size(); ++p)
-        if (!LockerTextToDigits(texts[p], digits[p]) && firstBad < 0)
-            firstBad = int(p);
-    if (firstBad >= 0) {
+    const auto check = [&] {
+        for (std::size_t p = 0; p < texts.size(); ++p)
+            if (!LockerTextToDigits(texts[p], digits[p]) && result.firstBadLocker < 0)
+                result.firstBadLocker = int(p);
+        if (result.firstBadLocker < 0)
+            return Outcome::Done;
         env.status(texts::kBadLockerNumber);
-        return {Outcome::InvalidInput, firstBad};
-    }
-    return {transfer(env, {WriteLockerNums, texts::kWritingLockerNumbers, texts::kTransferTimeout,
-                           texts::kLockerNumbersWritten, [&](int p) {
-                               const auto &d = digits[std::size_t(p)];
-                               return std::vector<std::uint8_t>(d.begin(), d.end());
-                           }})};
+        return Outcome::InvalidInput;
+    };
+    result.outcome = transfer(env, {WriteLockerNums, texts::kWritingLockerNumbers, texts::kTransferTimeout,
+                                    texts::kLockerNumbersWritten, [&](int p) {
+                                        const auto &d = digits[std::size_t(p)];
+                                        return std::vector<std::uint8_t>(d.begin(), d.end());
+                                    }},
+                              check);
+    return result;
 }
 
 LockerTexts autoNumberLockers(QStringView firstText)
