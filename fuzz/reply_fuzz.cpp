@@ -8,8 +8,8 @@
 
 #include "link/clock.h"
 #include "link/exchange.h"
-#include "link/integer_field.h"
 #include "ops/card_list.h"
+#include "ops/fields.h"
 #include "ops/guardians.h"
 #include "ops/locker_numbers.h"
 #include "ops/opening_times.h"
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     x.setPort(&port);
     const int which = in.ConsumeIntegralInRange<int>(0, 4);
     const int type = in.ConsumeIntegralInRange<int>(0, 2);
-    ops::Env env{x, [] { return QStringLiteral("1"); }, [](const QString &) {}};
+    ops::Env env{x, [] { return std::optional<std::uint8_t>(1); }, [](const QString &) {}};
 
     switch (which) {
     case 0: {
@@ -127,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const auto r = ops::readOpeningTimes(env);
         if (r.outcome == ops::Outcome::Done)
             for (const QString &t : r.texts)
-                if (!link::byteField(t))
+                if (!ops::byteField(t))
                     __builtin_trap();
         break;
     }

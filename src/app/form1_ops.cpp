@@ -10,6 +10,7 @@
 #include "app/tcgauge.h"
 #include "ops/card_list.h"
 #include "ops/device_address.h"
+#include "ops/fields.h"
 #include "ops/guardians.h"
 #include "ops/locker_numbers.h"
 #include "ops/locker_opening.h"
@@ -27,14 +28,15 @@ using link::memory::kGuardians;
 using link::memory::kLockers;
 using ops::Outcome;
 
+// `op` runs one operation and gives its outcome. One started during another one's wait
+// is refused by its entry (Busy): the click beeps, and the steps below (closing the
+// port or the window) are left to the waiting operation, never taken inside its wait.
 template <typename Op> void TForm1::runOperation(Op &&op, OpKind kind)
 {
-    if (exchange_.busy()) {
-        // One exchange at a time: the waiting operation goes on, this click is refused.
+    if (op() == Outcome::Busy) {
         QApplication::beep();
         return;
     }
-    op();
     if (quitAfterOperation_) {
         quitAfterOperation_ = false;
         closePortAfterOperation_ = false;
@@ -53,7 +55,8 @@ template <typename Op> void TForm1::runOperation(Op &&op, OpKind kind)
 
 ops::Env TForm1::makeEnv(TCGauge *gauge)
 {
-    ops::Env env{exchange_, [this] { return edit(57)->text(); }, [this](const QString &t) { setStatus(t); }};
+    ops::Env env{exchange_, [this] { return ops::deviceAddressField(edit(57)->text()); },
+                 [this](const QString &t) { setStatus(t); }};
     if (gauge)
         env.progress = [gauge](int p) { gauge->setProgress(p); };
     return env;
@@ -70,11 +73,12 @@ void TForm1::Button35Click()
 {
     runOperation([this] {
         const auto read = ops::readCardList(makeEnv(gauge(1)));
-        if (read.outcome != Outcome::Done)
-            return;
-        const int type = cardTypeIndex();
-        for (int s = 0; s < kCardSlots; ++s)
-            edit(cardEdit(s))->setText(ops::CardRecordToText(read.records[std::size_t(s)], type));
+        if (read.outcome == Outcome::Done) {
+            const int type = cardTypeIndex();
+            for (int s = 0; s < kCardSlots; ++s)
+                edit(cardEdit(s))->setText(ops::CardRecordToText(read.records[std::size_t(s)], type));
+        }
+        return read.outcome;
     });
 }
 
@@ -87,6 +91,7 @@ void TForm1::Button34Click()
         const auto write = ops::writeCardList(makeEnv(gauge(1)), texts, cardTypeIndex());
         if (write.outcome == Outcome::InvalidInput)
             edit(cardEdit(write.firstBadSlot))->setFocus();
+        return write.outcome;
     }, OpKind::SettingsWrite);
 }
 
@@ -96,6 +101,7 @@ void TForm1::ReadCardFromReader(int editNumber)
         const auto capture = ops::ReadCardFromReader(makeEnv(nullptr));
         if (capture.outcome == Outcome::Done)
             edit(editNumber)->setText(capture.text);
+        return capture.outcome;
     });
 }
 
@@ -103,10 +109,10 @@ void TForm1::Button36Click()
 {
     runOperation([this] {
         const auto read = ops::readLockerNumbers(makeEnv(gauge(2)));
-        if (read.outcome != Outcome::Done)
-            return;
-        for (int p = 0; p < kLockers; ++p)
-            edit(lockerEdit(p))->setText(read.texts[std::size_t(p)]);
+        if (read.outcome == Outcome::Done)
+            for (int p = 0; p < kLockers; ++p)
+                edit(lockerEdit(p))->setText(read.texts[std::size_t(p)]);
+        return read.outcome;
     });
 }
 
@@ -124,6 +130,7 @@ void TForm1::Button37Click()
         const auto write = ops::writeLockerNumbers(makeEnv(gauge(2)), lockerTexts());
         if (write.outcome == Outcome::InvalidInput)
             edit(lockerEdit(write.firstBadLocker))->setFocus();
+        return write.outcome;
     }, OpKind::SettingsWrite);
 }
 
@@ -138,10 +145,10 @@ void TForm1::Button40Click()
 {
     runOperation([this] {
         const auto read = ops::readOpeningTimes(makeEnv(nullptr));
-        if (read.outcome != Outcome::Done)
-            return;
-        for (std::size_t i = 0; i < read.texts.size(); ++i)
-            edit(timeEdit(int(i)))->setText(read.texts[i]);
+        if (read.outcome == Outcome::Done)
+            for (std::size_t i = 0; i < read.texts.size(); ++i)
+                edit(timeEdit(int(i)))->setText(read.texts[i]);
+        return read.outcome;
     });
 }
 
@@ -151,7 +158,7 @@ void TForm1::Button39Click()
         ops::OpeningTimes texts;
         for (std::size_t i = 0; i < texts.size(); ++i)
             texts[i] = edit(timeEdit(int(i)))->text();
-        ops::writeOpeningTimes(makeEnv(nullptr), texts);
+        return ops::writeOpeningTimes(makeEnv(nullptr), texts);
     }, OpKind::SettingsWrite);
 }
 
@@ -159,11 +166,11 @@ void TForm1::Button44Click()
 {
     runOperation([this] {
         const auto read = ops::readGuardians(makeEnv(gauge(3)));
-        if (read.outcome != Outcome::Done)
-            return;
-        for (int g = 0; g < kGuardians; ++g)
-            for (int k = 0; k < kLockers; ++k)
-                checkBox(guardianBox(g, k))->setChecked(read.grid[std::size_t(g)][std::size_t(k)]);
+        if (read.outcome == Outcome::Done)
+            for (int g = 0; g < kGuardians; ++g)
+                for (int k = 0; k < kLockers; ++k)
+                    checkBox(guardianBox(g, k))->setChecked(read.grid[std::size_t(g)][std::size_t(k)]);
+        return read.outcome;
     });
 }
 
@@ -174,18 +181,18 @@ void TForm1::Button45Click()
         for (int g = 0; g < kGuardians; ++g)
             for (int k = 0; k < kLockers; ++k)
                 grid[std::size_t(g)][std::size_t(k)] = checkBox(guardianBox(g, k))->isChecked();
-        ops::writeGuardians(makeEnv(gauge(3)), grid);
+        return ops::writeGuardians(makeEnv(gauge(3)), grid);
     }, OpKind::SettingsWrite);
 }
 
 void TForm1::OpenLocker(int index)
 {
-    runOperation([this, index] { ops::OpenLocker(makeEnv(nullptr), index, edit(timeEdit(0))->text()); });
+    runOperation([this, index] { return ops::OpenLocker(makeEnv(nullptr), index, ops::byteField(edit(timeEdit(0))->text())); });
 }
 
 void TForm1::Button46Click()
 {
-    runOperation([this] { ops::writeDeviceAddress(makeEnv(nullptr), edit(57)->text()); });
+    runOperation([this] { return ops::writeDeviceAddress(makeEnv(nullptr), ops::byteField(edit(57)->text())); });
 }
 
 } // namespace vorna::app

@@ -9,6 +9,7 @@
 #include "app/form1.h"
 #include "link/open_failure.h"
 #include "link/port_name.h"
+#include "ops/open_failure_text.h"
 #include "ops/texts.h"
 
 namespace vorna::app {
@@ -40,8 +41,8 @@ void TForm1::Button1Click()
     const QString name = link::trimPortName(edit(1)->text());
     const QString device = link::portDevicePath(name);
     if (!port_.open(device)) {
-        statusLine()->setToolTip(
-            link::openFailureReason(name, device, port_.openError(), port_.openErrorText()));
+        statusLine()->setToolTip(openFailureText(
+            link::diagnoseOpenFailure(name, device, port_.openError(), port_.openErrorText())));
         setStatus(texts::kPortOpenFailed);
         return;
     }

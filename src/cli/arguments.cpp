@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "link/integer_field.h"
+#include "link/frame.h"
+#include "ops/fields.h"
 
 #ifndef VORNA_VERSION
 #define VORNA_VERSION "0"
@@ -207,7 +208,7 @@ ParsedArguments parseArguments(const QStringList &args)
 
     if (given("address")) {
         const QString text = value("address");
-        const auto address = link::byteField(text);
+        const auto address = ops::byteField(text);
         if (!address)
             return failed(QStringLiteral("niewłaściwy adres urządzenia '%1' (0-255)").arg(text));
         // Every controller on the bus takes a frame for address 0 as its own.
@@ -229,7 +230,7 @@ ParsedArguments parseArguments(const QStringList &args)
     }
     if (given("time")) {
         const QString text = value("time");
-        const auto time = link::byteField(text);
+        const auto time = ops::byteField(text);
         if (!time)
             return failed(QStringLiteral("niewłaściwy czas otwarcia '%1' (0-255)").arg(text));
         a.time = *time;
@@ -245,14 +246,14 @@ ParsedArguments parseArguments(const QStringList &args)
         a.file = operand;
         break;
     case Command::OpenLocker: {
-        const auto n = link::parseIntegerField(operand);
+        const auto n = ops::parseIntegerField(operand);
         if (!n || *n < 1 || *n > 20)
             return failed(QStringLiteral("niewłaściwy numer szafki '%1' (1-20)").arg(operand));
         a.locker = *n;
         break;
     }
     case Command::SetAddress: {
-        const auto address = link::byteField(operand);
+        const auto address = ops::byteField(operand);
         if (!address)
             return failed(QStringLiteral("niewłaściwy nowy adres '%1' (0-255)").arg(operand));
         a.newAddress = *address;

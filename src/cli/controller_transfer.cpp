@@ -5,7 +5,7 @@
 
 #include "cli/card_records.h"
 #include "cli/project_fields.h"
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "ops/opening_times.h"
 #include "ops/texts.h"
 
@@ -73,7 +73,7 @@ ops::Outcome readController(Session &session, int cardType, ControllerState &sta
         read.values.lockerNumbers[std::size_t(p)] = lockerText(read.tables.lockers[std::size_t(p)]);
     read.values.openingTimes = times.texts;
     for (std::size_t t = 0; t < times.texts.size(); ++t)
-        read.tables.times[t] = link::byteField(times.texts[t]).value_or(0);   // the reply byte in decimal
+        read.tables.times[t] = ops::byteField(times.texts[t]).value_or(0);   // the reply byte in decimal
     read.values.guardians = guardians.grid;
     read.tables.masks = ops::masksFromGrid(guardians.grid);
     state = read;
@@ -104,7 +104,7 @@ std::optional<ControllerTables> tablesToWrite(const project::Settings &values, i
         if (!ops::LockerTextToDigits(values.lockerNumbers[std::size_t(p)], tables.lockers[std::size_t(p)]))
             return std::nullopt;
     for (std::size_t t = 0; t < tables.times.size(); ++t) {
-        const auto time = link::byteField(values.openingTimes[t]);
+        const auto time = ops::byteField(values.openingTimes[t]);
         if (!time)
             return std::nullopt;
         tables.times[t] = *time;

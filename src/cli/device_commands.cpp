@@ -86,7 +86,7 @@ int scan(Session &session, const Arguments &args, Console &console)
 int runOpenLocker(const Arguments &args, Console &console)
 {
     return withSession(console, args, [&](Session &session) {
-        return reportOutcome(ops::OpenLocker(session.env(), args.locker - 1, QString::number(args.time)), session,
+        return reportOutcome(ops::OpenLocker(session.env(), args.locker - 1, args.time), session,
                              console);
     });
 }
@@ -94,7 +94,7 @@ int runOpenLocker(const Arguments &args, Console &console)
 int runSetAddress(const Arguments &args, Console &console)
 {
     return withSession(console, args, [&](Session &session) {
-        return reportOutcome(ops::writeDeviceAddress(session.env(), QString::number(args.newAddress)), session,
+        return reportOutcome(ops::writeDeviceAddress(session.env(), args.newAddress), session,
                              console);
     });
 }

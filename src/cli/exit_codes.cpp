@@ -53,6 +53,7 @@ int reportOutcome(ops::Outcome outcome, const Session &session, Console &console
         }
         break;
     case Outcome::Busy:
+    case Outcome::BadIndex:
     case Outcome::Cancelled:
         break;
     }

@@ -2,7 +2,7 @@
 #include "cli/project_fields.h"
 
 #include "cli/card_records.h"
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "link/memory_map.h"
 #include "ops/card_numbers.h"
 #include "ops/locker_numbers.h"
@@ -44,7 +44,7 @@ QStringList checkProject(const project::Settings &values, int cardType)
     }
     for (int t = 0; t < memory::kOpeningTimes; ++t) {
         const QString &text = values.openingTimes[std::size_t(t)];
-        if (!link::byteField(text))
+        if (!ops::byteField(text))
             problems << QStringLiteral("%1: niewłaściwy czas otwarcia '%2' (0-255)").arg(fieldKey(SettingsField::openingTime(t)), text);
     }
     return problems;

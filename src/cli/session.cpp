@@ -4,8 +4,10 @@
 #include <QCoreApplication>
 
 #include "cli/exit_codes.h"
+#include "link/frame.h"
 #include "link/open_failure.h"
 #include "link/port_name.h"
+#include "ops/open_failure_text.h"
 #include "ops/texts.h"
 
 namespace vorna::cli {
@@ -30,15 +32,10 @@ bool Session::open(const QString &typedName)
     const QString name = link::trimPortName(typedName);
     const QString device = link::portDevicePath(name);
     if (!port_.open(device)) {
-        QString why = port_.openErrorText().isEmpty()
-            ? device
-            : QStringLiteral("%1: %2").arg(device, port_.openErrorText());
-        // A port in use and one the user may not open are told apart as the window does.
-        if (device.isEmpty())
-            why = QStringLiteral("pusta nazwa portu");
-        else if (port_.openError() == QSerialPort::PermissionError)
-            why = link::openFailureReason(name, device, port_.openError(), port_.openErrorText());
-        console_.error(QStringLiteral("%1 (%2)").arg(ops::texts::kPortOpenFailed, why));
+        // The window's reason, in both languages.
+        const link::OpenFailure failure =
+            link::diagnoseOpenFailure(name, device, port_.openError(), port_.openErrorText());
+        console_.error(QStringLiteral("%1 (%2)").arg(ops::texts::kPortOpenFailed, ops::openFailureTextBilingual(failure)));
         return false;
     }
     x_.setPort(tracer_ ? static_cast<link::SerialPort *>(tracer_.get()) : &port_);
@@ -47,7 +44,12 @@ bool Session::open(const QString &typedName)
 
 ops::Env Session::env(const QString &label, int total)
 {
-    ops::Env e{x_, [this] { return QString::number(address_); }, [this](const QString &text) {
+    ops::Env e{x_, [device = address_]() -> std::optional<std::uint8_t> {
+                   // The broadcast address is no one controller's (set-address sends there itself).
+                   if (device == link::kBroadcastAddress)
+                       return std::nullopt;
+                   return device;
+               }, [this](const QString &text) {
                    lastStatus_ = text;
                    console_.status(text);
                }};

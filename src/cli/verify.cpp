@@ -5,7 +5,7 @@
 
 #include "cli/card_records.h"
 #include "cli/project_fields.h"
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "ops/locker_numbers.h"
 
 namespace vorna::cli {
@@ -90,8 +90,8 @@ std::vector<Difference> compareWithController(const project::Settings &file, con
     for (int t = 0; t < kOpeningTimes; ++t) {
         const QString &want = file.openingTimes[std::size_t(t)];
         const QString &have = controller.values.openingTimes[std::size_t(t)];
-        const auto expected = link::byteField(want);
-        const auto actual = link::byteField(have);
+        const auto expected = ops::byteField(want);
+        const auto actual = ops::byteField(have);
         if (expected && expected == actual)
             continue;
         differences.push_back({fieldKey(SettingsField::openingTime(t)), expected ? QString::number(*expected) : want,

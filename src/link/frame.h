@@ -12,6 +12,8 @@ namespace vorna::link {
 inline constexpr int kAreaSize = 266;
 // Reply data start after the 8 header bytes.
 inline constexpr int kReplyDataOffset = 8;
+// Every controller on the bus takes a frame for this device address as its own.
+inline constexpr std::uint8_t kBroadcastAddress = 0;
 
 // device address, code, count (16 bits), memory address (32 bits), data, checksum;
 // multi-byte numbers high byte first. `data` is empty for read commands.

@@ -3,39 +3,47 @@
 
 namespace vorna::link {
 
-QString openFailureReason(const QString &typedName, const QString &devicePath,
-                          QSerialPort::SerialPortError error, const QString &systemText,
-                          const DeviceAccess &access)
+namespace {
+
+OpenFailure::Reason reasonOf(const QString &typedName, QSerialPort::SerialPortError error,
+                             const DeviceAccess &access)
 {
+    using Reason = OpenFailure::Reason;
     if (typedName.isEmpty())
-        return QStringLiteral("Nie podano nazwy portu.");
+        return Reason::NoName;
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
-        return QStringLiteral("Port %1 nie istnieje.").arg(typedName);
+        return Reason::NotFound;
     case QSerialPort::PermissionError:
         // The port reports a lock held by another program, a busy device and a
         // refused file alike; only the file's permissions tell them apart.
         if (access.readWrite)
-            return QStringLiteral("Port %1 jest używany przez inny program.").arg(typedName);
-        // Advice to join root's group would be wrong: such a device is not meant for users.
+            return Reason::InUse;
+        // Joining root's group would be wrong: such a device is not meant for users.
         if (access.group.isEmpty() || access.group == QLatin1String("root"))
-            return QStringLiteral("Brak uprawnień do portu %1.").arg(devicePath);
-        return QStringLiteral("Brak uprawnień do portu %1: użytkownik nie należy do grupy %2, "
-                              "która jest jego właścicielem. Dodaj go poleceniem: "
-                              "sudo usermod -aG %2 %3 i zaloguj się ponownie.")
-            .arg(devicePath, access.group, access.user);
+            return Reason::NoPermission;
+        return Reason::NotInGroup;
     default:
-        return systemText;
+        return Reason::Other;
     }
 }
 
-QString openFailureReason(const QString &typedName, const QString &devicePath,
-                          QSerialPort::SerialPortError error, const QString &systemText)
+} // namespace
+
+OpenFailure classifyOpenFailure(const QString &typedName, const QString &devicePath,
+                                QSerialPort::SerialPortError error, const QString &systemText,
+                                const DeviceAccess &access)
+{
+    return {reasonOf(typedName, error, access), typedName, devicePath, error, systemText, access};
+}
+
+OpenFailure diagnoseOpenFailure(const QString &typedName, const QString &devicePath,
+                                QSerialPort::SerialPortError error, const QString &systemText)
 {
     const DeviceAccess access = error == QSerialPort::PermissionError && !typedName.isEmpty()
         ? deviceAccess(devicePath)
         : DeviceAccess{};
-    return openFailureReason(typedName, devicePath, error, systemText, access);
+    return classifyOpenFailure(typedName, devicePath, error, systemText, access);
 }
 
 } // namespace vorna::link

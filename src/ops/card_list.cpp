@@ -20,33 +20,43 @@ CardListRead readCardList(const Env &env)
     return result;
 }
 
-CardListWrite writeCardList(const Env &env, const std::array<QString, kCardSlots> &texts, int typeIndex)
-{
-    if (env.x.busy())
-        return {Outcome::Busy};
-    std::array<CardRecord, kCardSlots> records{};
-    int firstBad = -1;
-    for (int s = 0; s < kCardSlots; ++s) {
-        const auto record = CardTextToRecord(texts[std::size_t(s)], typeIndex);
-        if (record)
-            records[std::size_t(s)] = *record;
-        else if (firstBad < 0)
-            firstBad = s;
-    }
-    if (firstBad >= 0) {
-        env.status(texts::kBadCardText);
-        return {Outcome::InvalidInput, firstBad};
-    }
-    return {writeCardRecords(env, records)};
-}
+namespace {
 
-Outcome writeCardRecords(const Env &env, const std::array<CardRecord, kCardSlots> &records)
+Outcome writeRecords(const Env &env, const std::array<CardRecord, kCardSlots> &records, const FieldCheck &fields)
 {
     return transfer(env, {WriteCards, texts::kWritingCards, texts::kTransferTimeout, texts::kCardsWritten,
                           [&](int slot) {
                               const auto &r = records[std::size_t(slot)];
                               return std::vector<std::uint8_t>(r.begin(), r.end());
-                          }});
+                          }},
+                    fields);
+}
+
+} // namespace
+
+CardListWrite writeCardList(const Env &env, const std::array<QString, kCardSlots> &texts, int typeIndex)
+{
+    CardListWrite result{Outcome::Done};
+    std::array<CardRecord, kCardSlots> records{};
+    result.outcome = writeRecords(env, records, [&] {
+        for (int s = 0; s < kCardSlots; ++s) {
+            const auto record = CardTextToRecord(texts[std::size_t(s)], typeIndex);
+            if (record)
+                records[std::size_t(s)] = *record;
+            else if (result.firstBadSlot < 0)
+                result.firstBadSlot = s;
+        }
+        if (result.firstBadSlot < 0)
+            return Outcome::Done;
+        env.status(texts::kBadCardText);
+        return Outcome::InvalidInput;
+    });
+    return result;
+}
+
+Outcome writeCardRecords(const Env &env, const std::array<CardRecord, kCardSlots> &records)
+{
+    return writeRecords(env, records, {});
 }
 
 } // namespace vorna::ops

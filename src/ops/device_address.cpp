@@ -1,28 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/device_address.h"
 
-#include "link/integer_field.h"
 #include "ops/texts.h"
 
 namespace vorna::ops {
 
-Outcome writeDeviceAddress(const Env &env, QStringView newAddressText)
+Outcome writeDeviceAddress(const Env &env, std::optional<std::uint8_t> newAddress)
 {
     using link::commands::WriteAddress;
-    if (env.x.busy())
-        return Outcome::Busy;
-    if (!env.x.portOpen())
-        return Outcome::NoPort;
-    // An address the user did not type would cut the controller off the bus.
-    const auto address = link::byteField(newAddressText);
-    if (!address) {
+    const Entry entry(env, Target::Broadcast, [&] {
+        // An address the user did not type would cut the controller off the bus.
+        if (newAddress)
+            return Outcome::Done;
         env.status(texts::kBadAddress);
         return Outcome::InvalidInput;
-    }
-    link::Exchange::Busy busy(env.x);
+    });
+    if (!entry)
+        return entry.outcome();
     env.x.blockPause();
     env.x.purge();
-    const std::uint8_t data[] = {*address};
+    const std::uint8_t data[] = {*newAddress};
     env.x.send(link::buildFrame(link::kBroadcastAddress, WriteAddress, 0, data));
     env.status(texts::kAddressSent);
     return Outcome::Done;

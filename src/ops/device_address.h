@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include <QStringView>
+#include <cstdint>
+#include <optional>
 
 #include "ops/operation.h"
 
 namespace vorna::ops {
 
-// Sends the address in `newAddressText` (Edit57) to the controller at bus address 0.
-// With no port open it does nothing at all; no reply is awaited.
-Outcome writeDeviceAddress(const Env &env, QStringView newAddressText);
+// Sends `newAddress` (Edit57; nullopt: the field holds no 0-255) to every controller
+// on the bus at link::kBroadcastAddress. With no port open it does nothing at all, not
+// even check the address; no reply is awaited.
+Outcome writeDeviceAddress(const Env &env, std::optional<std::uint8_t> newAddress);
 
 } // namespace vorna::ops

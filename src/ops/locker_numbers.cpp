@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/locker_numbers.h"
 
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "ops/texts.h"
 
 namespace vorna::ops {
@@ -38,27 +38,29 @@ LockerNumbersRead readLockerNumbers(const Env &env)
 
 LockerNumbersWrite writeLockerNumbers(const Env &env, const LockerTexts &texts)
 {
-    if (env.x.busy())
-        return {Outcome::Busy};
+    LockerNumbersWrite result{Outcome::Done};
     std::array<LockerDigits, kLockers> digits{};
-    int firstBad = -1;
-    for (std::size_t p = 0; p < texts.size(); ++p)
-        if (!LockerTextToDigits(texts[p], digits[p]) && firstBad < 0)
-            firstBad = int(p);
-    if (firstBad >= 0) {
+    const auto check = [&] {
+        for (std::size_t p = 0; p < texts.size(); ++p)
+            if (!LockerTextToDigits(texts[p], digits[p]) && result.firstBadLocker < 0)
+                result.firstBadLocker = int(p);
+        if (result.firstBadLocker < 0)
+            return Outcome::Done;
         env.status(texts::kBadLockerNumber);
-        return {Outcome::InvalidInput, firstBad};
-    }
-    return {transfer(env, {WriteLockerNums, texts::kWritingLockerNumbers, texts::kTransferTimeout,
-                           texts::kLockerNumbersWritten, [&](int p) {
-                               const auto &d = digits[std::size_t(p)];
-                               return std::vector<std::uint8_t>(d.begin(), d.end());
-                           }})};
+        return Outcome::InvalidInput;
+    };
+    result.outcome = transfer(env, {WriteLockerNums, texts::kWritingLockerNumbers, texts::kTransferTimeout,
+                                    texts::kLockerNumbersWritten, [&](int p) {
+                                        const auto &d = digits[std::size_t(p)];
+                                        return std::vector<std::uint8_t>(d.begin(), d.end());
+                                    }},
+                              check);
+    return result;
 }
 
 LockerTexts autoNumberLockers(QStringView firstText)
 {
-    const auto start = static_cast<std::uint32_t>(link::integerField(firstText, 0));
+    const auto start = static_cast<std::uint32_t>(integerField(firstText, 0));
     LockerTexts texts;
     for (std::uint32_t k = 0; k < std::uint32_t(kLockers); ++k) {
         const std::uint32_t m = start + k;   // wraps past 4294967295 to 0

@@ -1,28 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/locker_opening.h"
 
-#include "link/integer_field.h"
 #include "ops/texts.h"
 
 namespace vorna::ops {
 
-Outcome OpenLocker(const Env &env, int index, QStringView timeText)
+Outcome OpenLocker(const Env &env, int index, std::optional<std::uint8_t> time)
 {
     const link::Command &command = link::commands::OpenLocker;
-    if (env.x.busy() || index < 0 || index >= link::memory::kLockers)
-        return Outcome::Busy;
-    // A time the controller cannot take is refused rather than cut to its low byte.
-    const auto time = link::byteField(timeText);
-    if (!time) {
-        env.status(texts::kBadOpeningTime);
-        return Outcome::InvalidInput;
-    }
-    if (const Outcome o = startChecks(env); o != Outcome::Done)
-        return o;
-    link::Exchange::Busy busy(env.x);
+    const Entry entry(env, Target::Device, [&] {
+        if (index < 0 || index >= link::memory::kLockers)
+            return Outcome::BadIndex;
+        // A time the controller cannot take is refused rather than cut to its low byte.
+        if (!time) {
+            env.status(texts::kBadOpeningTime);
+            return Outcome::InvalidInput;
+        }
+        return Outcome::Done;
+    });
+    if (!entry)
+        return entry.outcome();
     env.x.purge();
     env.status(texts::openingLocker(index + 1));
-    const auto device = env.address();
+    const auto device = frameAddress(env);
     if (!device)
         return Outcome::BadAddress;
     const std::uint8_t data[] = {*time};

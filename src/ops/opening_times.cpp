@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/opening_times.h"
 
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "ops/texts.h"
 
 namespace vorna::ops {
@@ -23,21 +23,23 @@ OpeningTimesRead readOpeningTimes(const Env &env)
 
 Outcome writeOpeningTimes(const Env &env, const OpeningTimes &texts)
 {
-    if (env.x.busy())
-        return Outcome::Busy;
+    std::vector<std::uint8_t> times;
     // Refused rather than sent as 0 or cut to the low byte: the controller would get
     // times nobody typed.
-    std::vector<std::uint8_t> times;
-    for (const QString &t : texts) {
-        const auto v = link::byteField(t);
-        if (!v) {
-            env.status(texts::kBadOpeningTime);
-            return Outcome::InvalidInput;
+    const auto check = [&] {
+        for (const QString &t : texts) {
+            const auto v = byteField(t);
+            if (!v) {
+                env.status(texts::kBadOpeningTime);
+                return Outcome::InvalidInput;
+            }
+            times.push_back(*v);
         }
-        times.push_back(*v);
-    }
+        return Outcome::Done;
+    };
     return transfer(env, {WriteTimes, texts::kWritingTimes, texts::kWriteTimeout, texts::kTimesWritten,
-                          [&](int) { return times; }});
+                          [&](int) { return times; }},
+                    check);
 }
 
 } // namespace vorna::ops

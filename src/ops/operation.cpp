@@ -1,24 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/operation.h"
 
-#include "link/integer_field.h"
 #include "ops/texts.h"
 
 namespace vorna::ops {
 
-std::optional<std::uint8_t> Env::address() const
-{
-    const auto a = link::deviceAddressField(addressText());
-    if (!a)
-        status(texts::kBadAddress);
-    return a;
-}
+namespace {
 
-Outcome startChecks(const Env &env)
+Outcome entryChecks(const Env &env, Target target, const FieldCheck &fields)
 {
+    // A click during another operation's wait: that operation goes on untouched.
     if (env.x.busy())
         return Outcome::Busy;
-    if (!env.address())
+    if (target == Target::Broadcast) {
+        if (!env.x.portOpen())
+            return Outcome::NoPort;
+        return fields ? fields() : Outcome::Done;
+    }
+    if (fields)
+        if (const Outcome o = fields(); o != Outcome::Done)
+            return o;
+    if (!frameAddress(env))
         return Outcome::BadAddress;
     if (!env.x.portOpen()) {
         env.status(texts::kPortNotOpen);
@@ -27,14 +29,31 @@ Outcome startChecks(const Env &env)
     return Outcome::Done;
 }
 
-Outcome transfer(const Env &env, const Transfer &t)
+} // namespace
+
+Entry::Entry(const Env &env, Target target, const FieldCheck &fields)
+    : outcome_(entryChecks(env, target, fields))
 {
-    if (const Outcome o = startChecks(env); o != Outcome::Done)
-        return o;
-    link::Exchange::Busy busy(env.x);
+    if (outcome_ == Outcome::Done)
+        hold_.emplace(env.x);
+}
+
+std::optional<std::uint8_t> frameAddress(const Env &env)
+{
+    const auto a = env.deviceAddress();
+    if (!a)
+        env.status(texts::kBadAddress);
+    return a;
+}
+
+Outcome transfer(const Env &env, const Transfer &t, const FieldCheck &fields)
+{
+    const Entry entry(env, Target::Device, fields);
+    if (!entry)
+        return entry.outcome();
     env.status(t.announce);
     for (int i = 0; i < t.command.frames; ++i) {
-        const auto device = env.address();
+        const auto device = frameAddress(env);
         if (!device)
             return Outcome::BadAddress;
         const std::vector<std::uint8_t> data = t.payload ? t.payload(i) : std::vector<std::uint8_t>{};

@@ -21,14 +21,14 @@ ReaderCapture ReadCardFromReader(const Env &env)
 {
     using link::commands::Arming;
     using link::commands::ReaderQuery;
-    if (const Outcome o = startChecks(env); o != Outcome::Done)
-        return {o};
-    link::Exchange::Busy busy(env.x);
+    const Entry entry(env, Target::Device);
+    if (!entry)
+        return {entry.outcome()};
 
     // Arming clears the card-present flag; its answer is not waited for beyond the
     // poll limit and is thrown away unread by the first query's purge.
     env.x.purge();
-    const auto armingDevice = env.address();
+    const auto armingDevice = frameAddress(env);
     if (!armingDevice)
         return {Outcome::BadAddress};
     const std::uint8_t clearFlag[] = {0};
@@ -39,7 +39,7 @@ ReaderCapture ReadCardFromReader(const Env &env)
     link::Clock &clock = env.x.clock();
     const std::int64_t t0 = clock.nowMs();
     while (clock.nowMs() < t0 + kDeadlineMs) {
-        const auto device = env.address();
+        const auto device = frameAddress(env);
         if (!device)
             return {Outcome::BadAddress};
         // Each query starts on an empty queue, so whatever came in beside a reply

@@ -14,7 +14,7 @@
 #include <unistd.h>
 #endif
 
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "project/key_table.h"
 #include "project/profile.h"
 #include "project/windows1250.h"
@@ -177,7 +177,7 @@ ProjectRead readProject(QStringView text)
             if (k.field.isText())
                 fieldText(read.values, k.field) = value.value_or(k.defaultValue);
             else
-                fieldTick(read.values, k.field) = value && link::parseIntegerField(*value).value_or(0) != 0;
+                fieldTick(read.values, k.field) = value && ops::parseIntegerField(*value).value_or(0) != 0;
         }
         first = end;
     }

@@ -11,6 +11,7 @@
 #include "link/commands.h"
 #include "link/open_failure.h"
 #include "link/qt_serial_port.h"
+#include "ops/open_failure_text.h"
 #include "support/printers.h"
 #include "support/program_run.h"
 
@@ -45,6 +46,12 @@ const Spelling kSpellings[] = {
 };
 
 QString inUse(const QString &name) { return QStringLiteral("Port %1 jest używany przez inny program.").arg(name); }
+QString inUseLine(const QString &device)
+{
+    return QStringLiteral("vorna-cli: Nie udało się otworzyć portu! (%1: port jest używany przez inny program / "
+                          "the port is in use by another program)\n")
+        .arg(device);
+}
 
 // While the port is held, a second opener of any spelling, the window's port or the
 // command line, is refused as in use, and its frame never reaches the controller.
@@ -57,12 +64,13 @@ void expectEverySpellingRefused(const test::CliSim &rig, const Names &names)
         {
             link::QtSerialPort window;
             EXPECT_FALSE(window.open(path));
-            EXPECT_EQ(link::openFailureReason(path, path, window.openError(), window.openErrorText()), inUse(path));
+            EXPECT_EQ(ops::openFailureText(link::diagnoseOpenFailure(path, path, window.openError(), window.openErrorText())),
+                      inUse(path));
         } // closed again before the command line tries
 
         const test::CliResult cli = test::runCliCaptured({"--port", path, "open-locker", "4"});
         EXPECT_EQ(cli.code, cli::kExitPortFailed);
-        EXPECT_EQ(cli.err, QStringLiteral("vorna-cli: Nie udało się otworzyć portu! (%1)\n").arg(inUse(path)));
+        EXPECT_EQ(cli.err, inUseLine(path));
     }
     for (const auto &frame : rig.sim.frames())
         EXPECT_NE(frame.bytes.at(1), std::uint8_t(link::commands::OpenLocker.code)) << ::testing::PrintToString(frame.bytes);

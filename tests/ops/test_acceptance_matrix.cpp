@@ -47,7 +47,7 @@ struct Rig {
     }
     Env env()
     {
-        Env e{x, [] { return QStringLiteral("1"); }, [this](const QString &s) { statuses << s; }};
+        Env e{x, [] { return std::optional<std::uint8_t>(1); }, [this](const QString &s) { statuses << s; }};
         e.progress = [this](int p) { lastProgress = p; };
         return e;
     }
@@ -70,7 +70,7 @@ std::vector<OpCase> cases()
     GuardianGrid grid{};
     const OpeningTimes times = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
     return {
-        {"open locker", 0, 100, [](Rig &r) { return OpenLocker(r.env(), 3, u"100"); }, texts::kWriteTimeout},
+        {"open locker", 0, 100, [](Rig &r) { return OpenLocker(r.env(), 3, 100); }, texts::kWriteTimeout},
         {"read cards, last slot", 31, 200, [](Rig &r) { return readCardList(r.env()).outcome; }, texts::kReadTimeout},
         {"read cards, first slot", 0, 200, [](Rig &r) { return readCardList(r.env()).outcome; }, texts::kReadTimeout},
         {"write cards", 31, 200, [cards](Rig &r) { return writeCardList(r.env(), cards, Unique).outcome; }, texts::kTransferTimeout},

@@ -3,6 +3,7 @@
 
 #include "link/frame.h"
 #include "ops/card_list.h"
+#include "ops/fields.h"
 #include "ops/locker_opening.h"
 #include "ops/reader_capture.h"
 #include "ops/texts.h"
@@ -203,7 +204,7 @@ TEST(LockerOpening, OpensTheLockerAtItsPositionForTheTime)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.index);
         test::SimRig rig;
-        EXPECT_EQ(OpenLocker(rig.env(), c.index, QString::fromLatin1(c.time)), Outcome::Done);
+        EXPECT_EQ(OpenLocker(rig.env(), c.index, byteField(QString::fromLatin1(c.time))), Outcome::Done);
         const auto sent = rig.sent();
         ASSERT_EQ(sent.size(), 1u);
         EXPECT_EQ(sent[0], link::buildFrame(1, link::commands::OpenLocker, c.index, Bytes{c.sent}));
@@ -221,7 +222,7 @@ TEST(LockerOpening, TimeTheControllerCannotTakeIsRefused)
     for (const char *time : {"abc", "", "300", "-1", "256", "1.5"}) {
         SCOPED_TRACE(time);
         test::SimRig rig;
-        EXPECT_EQ(OpenLocker(rig.env(), 0, QString::fromLatin1(time)), Outcome::InvalidInput);
+        EXPECT_EQ(OpenLocker(rig.env(), 0, byteField(QString::fromLatin1(time))), Outcome::InvalidInput);
         EXPECT_EQ(rig.statuses, QStringList({texts::kBadOpeningTime}));
         EXPECT_TRUE(rig.sent().empty());
     }
@@ -231,7 +232,7 @@ TEST(LockerOpening, NoReplyIsAWriteTimeOut)
 {
     test::SimRig rig;
     rig.sim.addFault({Fault::NoReply, 0, 1, 0});
-    EXPECT_EQ(OpenLocker(rig.env(), 19, u"100"), Outcome::TimedOut);
+    EXPECT_EQ(OpenLocker(rig.env(), 19, 100), Outcome::TimedOut);
     EXPECT_EQ(rig.statuses, QStringList({texts::openingLocker(20), texts::kWriteTimeout}));
     EXPECT_EQ(rig.x.lastPoll(), link::commands::OpenLocker.pollLimit);
 }
@@ -240,10 +241,10 @@ TEST(LockerOpening, NoPortOrBadAddressSendsNothing)
 {
     test::SimRig rig;
     rig.addressText = QStringLiteral("300");
-    EXPECT_EQ(OpenLocker(rig.env(), 0, u"100"), Outcome::BadAddress);
+    EXPECT_EQ(OpenLocker(rig.env(), 0, 100), Outcome::BadAddress);
     rig.addressText = QStringLiteral("1");
     rig.port.close();
-    EXPECT_EQ(OpenLocker(rig.env(), 0, u"100"), Outcome::NoPort);
+    EXPECT_EQ(OpenLocker(rig.env(), 0, 100), Outcome::NoPort);
     EXPECT_EQ(rig.statuses, QStringList({texts::kBadAddress, texts::kPortNotOpen}));
     EXPECT_TRUE(rig.sent().empty());
 }

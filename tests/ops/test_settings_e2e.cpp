@@ -4,6 +4,7 @@
 #include "link/frame.h"
 #include "link/memory_map.h"
 #include "ops/device_address.h"
+#include "ops/fields.h"
 #include "ops/guardians.h"
 #include "ops/locker_numbers.h"
 #include "ops/opening_times.h"
@@ -212,7 +213,7 @@ TEST(DeviceAddress, NewAddressGoesToBusAddressZeroAndIsUsedAfterwards)
 {
     test::SimRig rig;
     rig.addressText = QStringLiteral("9");   // whatever it held before, the frame goes to 0
-    ASSERT_EQ(writeDeviceAddress(rig.env(), u"5"), Outcome::Done);
+    ASSERT_EQ(writeDeviceAddress(rig.env(), 5), Outcome::Done);
     // Nothing is waited for on our side: the frame is in once the line has settled.
     ASSERT_TRUE(rig.sim.settle());
     ASSERT_EQ(rig.sim.frames().size(), 1u);
@@ -232,10 +233,10 @@ TEST(DeviceAddress, InvalidAddressIsRefusedAndNoPortDoesNothing)
     for (const char *bad : {"abc", "", "300", "-1"}) {
         SCOPED_TRACE(bad);
         test::SimRig rig;
-        EXPECT_EQ(writeDeviceAddress(rig.env(), QString::fromLatin1(bad)), Outcome::InvalidInput);
+        EXPECT_EQ(writeDeviceAddress(rig.env(), byteField(QString::fromLatin1(bad))), Outcome::InvalidInput);
         EXPECT_EQ(rig.statuses, QStringList({texts::kBadAddress}));
         rig.port.close();
-        EXPECT_EQ(writeDeviceAddress(rig.env(), u"5"), Outcome::NoPort);
+        EXPECT_EQ(writeDeviceAddress(rig.env(), 5), Outcome::NoPort);
         EXPECT_EQ(rig.statuses.size(), 1);
         EXPECT_TRUE(rig.sent().empty());
     }

@@ -5,6 +5,7 @@
 
 #include "link/exchange.h"
 #include "link/qt_serial_port.h"
+#include "ops/fields.h"
 #include "ops/operation.h"
 #include "sim/pty_simulator.h"
 #include "support/lockstep.h"
@@ -40,7 +41,8 @@ struct SimRig {
 
     ops::Env env()
     {
-        ops::Env e{x, [this] { return addressText; }, [this](const QString &s) { statuses << s; }};
+        // The window's way: the address field parsed for every frame.
+        ops::Env e{x, [this] { return ops::deviceAddressField(addressText); }, [this](const QString &s) { statuses << s; }};
         e.progress = [this](int p) { progress.push_back(p); };
         return e;
     }

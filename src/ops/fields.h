@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace vorna::link {
+namespace vorna::ops {
 
 // An edit field's text read as a 32-bit signed integer: leading blanks skipped, an
 // optional sign, decimal digits, or hexadecimal digits after "$", "x" or "0x" (x in
@@ -17,10 +17,7 @@ std::int32_t integerField(QStringView text, std::int32_t fallback);
 // A value the controller can take in one byte: an integer field that holds 0 to 255.
 std::optional<std::uint8_t> byteField(QStringView text);
 
-// Every controller on the bus takes a frame for this address as its own.
-inline constexpr std::uint8_t kBroadcastAddress = 0;
-
-// The address of one controller: a byte field other than the broadcast address.
+// The address of one controller: a byte field other than link::kBroadcastAddress.
 std::optional<std::uint8_t> deviceAddressField(QStringView text);
 
-} // namespace vorna::link
+} // namespace vorna::ops

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/integer_field.h"
+#include "ops/fields.h"
 
-namespace vorna::link {
+#include "link/frame.h"
+
+namespace vorna::ops {
 
 std::optional<std::int32_t> parseIntegerField(QStringView text)
 {
@@ -66,9 +68,9 @@ std::optional<std::uint8_t> byteField(QStringView text)
 std::optional<std::uint8_t> deviceAddressField(QStringView text)
 {
     const auto a = byteField(text);
-    if (a == kBroadcastAddress)
+    if (a == link::kBroadcastAddress)
         return std::nullopt;
     return a;
 }
 
-} // namespace vorna::link
+} // namespace vorna::ops
