@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <QProcess>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace vorna::bench {
 
-// This program started again with other arguments, its stdin and stdout on pipes.
-// The bench measures in children what must not share its own process: start-up,
-// peak memory, and a simulator whose CPU time is not the tool's.
+// This program started again with other arguments, its stdin and stdout on pipes
+// and its stderr shared. The bench measures in children what must not share its
+// own process: start-up, peak memory, and a simulator whose CPU time is not the
+// tool's. Driven by QProcess's waits alone: the start-up children are launched
+// before the bench has a QApplication.
 class Child {
 public:
-    Child() = default;
+    Child();
     ~Child();
     Child(const Child &) = delete;
     Child &operator=(const Child &) = delete;
@@ -25,10 +27,7 @@ public:
     int finish(std::string *rest = nullptr, int timeoutMs = 30000);
 
 private:
-    pid_t pid_ = -1;
-    int in_ = -1;
-    int out_ = -1;
-    std::string buffer_;
+    QProcess process_;
 };
 
 // The running program's own file, for starting it again.

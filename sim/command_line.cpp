@@ -1,12 +1,56 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/command_line.h"
 
+#include <QCommandLineParser>
+#include <QHash>
+#include <QStringList>
+#include <algorithm>
 #include <charconv>
 #include <climits>
 
 namespace vorna::sim {
 
 namespace {
+
+// The faults an option names alone, and those it gives a number: its range, and
+// whether the number is the first frame it applies from rather than its value.
+struct FlagFault {
+    const char *name;
+    Fault::Kind kind;
+};
+constexpr FlagFault kFlagFaults[] = {
+    {"echo", Fault::Echo}, {"stale", Fault::Stale}, {"no-reply", Fault::NoReply}, {"bad-checksum", Fault::BadChecksum}};
+
+struct NumberFault {
+    const char *name;
+    Fault::Kind kind;
+    long low, high;
+    bool fromFrame;
+};
+constexpr NumberFault kNumberFaults[] = {
+    {"noise", Fault::Noise, 1, 4096, false},      {"trickle", Fault::Trickle, 1, 1000, false},
+    {"trail", Fault::Trail, 1, 600, false},       {"delay", Fault::Delay, 0, 600000, false},
+    {"truncate", Fault::Truncate, 0, 600, false}, {"garbage", Fault::Garbage, 1, 600, false},
+    {"silent-after", Fault::NoReply, 0, INT_MAX, true}, {"vanish-after", Fault::Vanish, 0, INT_MAX, true}};
+
+constexpr const char *kFlags[] = {"version", "log", "pace", "sample-site"};
+constexpr const char *kValued[] = {"address", "link", "memory", "control", "card", "card-on-arming"};
+
+// Every option by its long name; the help text is usageText(), so a value's name
+// only tells the parser that the option takes one.
+QList<QCommandLineOption> options()
+{
+    QList<QCommandLineOption> all{QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")})};
+    for (const char *name : kFlags)
+        all.append(QCommandLineOption(QString::fromLatin1(name)));
+    for (const FlagFault &f : kFlagFaults)
+        all.append(QCommandLineOption(QString::fromLatin1(f.name)));
+    for (const char *name : kValued)
+        all.append(QCommandLineOption(QString::fromLatin1(name), {}, QStringLiteral("value")));
+    for (const NumberFault &f : kNumberFaults)
+        all.append(QCommandLineOption(QString::fromLatin1(f.name), {}, QStringLiteral("value")));
+    return all;
+}
 
 std::optional<long> parseNumber(const std::string &text, long low, long high)
 {
@@ -50,124 +94,114 @@ bool parseCard(const std::string &text, std::optional<std::vector<std::uint8_t>>
     return true;
 }
 
+// The first argument that is no option as usageText() lists them, or whose value
+// is missing or unwanted, in the words vorna-sim has always used. knownBefore
+// counts the options before it, whose values are checked first: a line is judged
+// in the order it is written.
+struct Refusal {
+    std::string error;
+    qsizetype knownBefore = 0;
+};
+
+Refusal firstRefused(const QStringList &args, const QList<QCommandLineOption> &all)
+{
+    qsizetype known = 0;
+    for (qsizetype i = 0; i < args.size(); ++i, ++known) {
+        const QString &arg = args[i];
+        if (arg == u"-h")
+            continue;
+        const qsizetype eq = arg.indexOf(u'=');
+        const QString name = arg.startsWith(u"--") ? arg.mid(2, eq < 0 ? -1 : eq - 2) : QString();
+        const auto option = std::find_if(all.begin(), all.end(),
+                                         [&](const QCommandLineOption &o) { return o.names().constLast() == name; });
+        if (name.isEmpty() || option == all.end())
+            return {"unknown option '" + arg.toStdString() + "'", known};
+        const bool takesValue = !option->valueName().isEmpty();
+        if (eq >= 0 && !takesValue)
+            return {"option --" + name.toStdString() + " takes no value", known};
+        if (takesValue && eq < 0 && ++i == args.size())
+            return {"option --" + name.toStdString() + " needs a value", known};
+    }
+    return {};
+}
+
 } // namespace
 
 ParsedCommandLine parseCommandLine(std::span<const std::string> args)
 {
+    QStringList arguments;
+    for (const std::string &arg : args)
+        arguments.append(QString::fromStdString(arg));
+    const QList<QCommandLineOption> all = options();
+    QCommandLineParser parser;
+    parser.addOptions(all);
+    // It skips the program's name. Its own refusals are worded by firstRefused();
+    // what it found before one stands.
+    parser.parse(QStringList{QStringLiteral("vorna-sim")} + arguments);
+    const Refusal refused = firstRefused(arguments, all);
+    const QStringList found = parser.optionNames();
+    const qsizetype judged = refused.error.empty() ? found.size() : std::min(found.size(), refused.knownBefore);
+
     ParsedCommandLine parsed;
     CommandLine &line = parsed.line;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::optional<std::string> inlineValue;
-        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-            inlineValue = name.substr(eq + 1);
-            name.resize(eq);
-        }
-        const auto flag = [&](bool &target) {
-            if (inlineValue) {
-                parsed.error = "option " + name + " takes no value";
-                return false;
-            }
-            target = true;
-            return true;
-        };
-        const auto value = [&]() -> std::optional<std::string> {
-            if (inlineValue)
-                return inlineValue;
-            if (i + 1 < args.size())
-                return args[++i];
-            parsed.error = "option " + name + " needs a value";
-            return std::nullopt;
-        };
+    QHash<QString, qsizetype> taken;   // values used so far, by option
+    for (qsizetype k = 0; k < judged && parsed.error.empty(); ++k) {
+        const QString &name = found[k];
+        const std::string option = "--" + name.toStdString();
+        const auto value = [&] { return parser.values(name).value(taken[name]++).toStdString(); };
         const auto number = [&](long low, long high) -> std::optional<long> {
-            const auto text = value();
-            if (!text)
-                return std::nullopt;
-            const auto n = parseNumber(*text, low, high);
+            const std::string text = value();
+            const auto n = parseNumber(text, low, high);
             if (!n)
-                parsed.error = "option " + name + ": '" + *text + "' is not a number from " +
-                               std::to_string(low) + " to " + std::to_string(high);
+                parsed.error = "option " + option + ": '" + text + "' is not a number from " + std::to_string(low) +
+                               " to " + std::to_string(high);
             return n;
         };
-        const auto fault = [&](Fault::Kind kind, long low, long high, bool fromValue) {
-            const auto n = number(low, high);
-            if (!n)
-                return false;
-            line.faults.push_back(fromValue ? Fault{kind, int(*n), -1, 0} : Fault{kind, 0, -1, int(*n)});
-            return true;
-        };
+        const auto flagFault = std::find_if(std::begin(kFlagFaults), std::end(kFlagFaults),
+                                            [&](const FlagFault &f) { return name == QLatin1StringView(f.name); });
+        const auto numberFault = std::find_if(std::begin(kNumberFaults), std::end(kNumberFaults),
+                                              [&](const NumberFault &f) { return name == QLatin1StringView(f.name); });
 
-        bool ok = true;
-        bool dummy = false;
-        if (name == "--help" || name == "-h") {
-            ok = flag(line.help);
-        } else if (name == "--version") {
-            ok = flag(line.version);
-        } else if (name == "--log") {
-            ok = flag(line.options.logHex);
-        } else if (name == "--pace") {
-            ok = flag(line.options.pace);
-        } else if (name == "--address") {
-            const auto n = number(1, 255);
-            ok = n.has_value();
-            if (ok) {
+        if (name == u"h" || name == u"help") {
+            line.help = true;
+        } else if (name == u"version") {
+            line.version = true;
+        } else if (name == u"log") {
+            line.options.logHex = true;
+        } else if (name == u"pace") {
+            line.options.pace = true;
+        } else if (name == u"sample-site") {
+            line.sampleSite = true;
+        } else if (flagFault != std::end(kFlagFaults)) {
+            line.faults.push_back(Fault{flagFault->kind, 0, -1, 0});
+        } else if (numberFault != std::end(kNumberFaults)) {
+            if (const auto n = number(numberFault->low, numberFault->high))
+                line.faults.push_back(numberFault->fromFrame ? Fault{numberFault->kind, int(*n), -1, 0}
+                                                             : Fault{numberFault->kind, 0, -1, int(*n)});
+        } else if (name == u"address") {
+            if (const auto n = number(1, 255)) {
                 line.options.address = std::uint8_t(*n);
                 line.addressGiven = true;
             }
-        } else if (name == "--link" || name == "--memory" || name == "--control") {
-            const auto text = value();
-            ok = text && !text->empty();
-            if (text && text->empty())
-                parsed.error = "option " + name + " needs a file name";
-            if (ok)
-                (name == "--link" ? line.options.linkPath
-                 : name == "--memory" ? line.options.memoryFile : line.controlFolder) = *text;
-        } else if (name == "--card" || name == "--card-on-arming") {
-            const auto text = value();
-            ok = text.has_value();
-            const bool start = name == "--card";
-            if (ok && !parseCard(*text, start ? line.card : line.armingCard,
-                                 start ? line.cardDelayMs : line.armingCardDelayMs)) {
-                parsed.error = "option " + name + ": '" + *text + "' is not 1 to 7 hex bytes with an optional @MS";
-                ok = false;
-            }
-        } else if (name == "--sample-site") {
-            ok = flag(line.sampleSite);
-        } else if (name == "--echo" || name == "--stale") {
-            ok = flag(dummy);
-            if (ok)
-                line.faults.push_back(Fault{name == "--echo" ? Fault::Echo : Fault::Stale, 0, -1, 0});
-        } else if (name == "--noise") {
-            ok = fault(Fault::Noise, 1, 4096, false);
-        } else if (name == "--trickle") {
-            ok = fault(Fault::Trickle, 1, 1000, false);
-        } else if (name == "--trail") {
-            ok = fault(Fault::Trail, 1, 600, false);
-        } else if (name == "--no-reply") {
-            ok = flag(dummy);
-            if (ok)
-                line.faults.push_back(Fault{Fault::NoReply, 0, -1, 0});
-        } else if (name == "--bad-checksum") {
-            ok = flag(dummy);
-            if (ok)
-                line.faults.push_back(Fault{Fault::BadChecksum, 0, -1, 0});
-        } else if (name == "--delay") {
-            ok = fault(Fault::Delay, 0, 600000, false);
-        } else if (name == "--truncate") {
-            ok = fault(Fault::Truncate, 0, 600, false);
-        } else if (name == "--garbage") {
-            ok = fault(Fault::Garbage, 1, 600, false);
-        } else if (name == "--silent-after") {
-            ok = fault(Fault::NoReply, 0, INT_MAX, true);
-        } else if (name == "--vanish-after") {
-            ok = fault(Fault::Vanish, 0, INT_MAX, true);
-        } else {
-            parsed.error = "unknown option '" + args[i] + "'";
-            ok = false;
+        } else if (name == u"link" || name == u"memory" || name == u"control") {
+            const std::string text = value();
+            if (text.empty())
+                parsed.error = "option " + option + " needs a file name";
+            else
+                (name == u"link"     ? line.options.linkPath
+                 : name == u"memory" ? line.options.memoryFile
+                                     : line.controlFolder) = text;
+        } else {   // --card, --card-on-arming
+            const std::string text = value();
+            const bool start = name == u"card";
+            if (!parseCard(text, start ? line.card : line.armingCard, start ? line.cardDelayMs : line.armingCardDelayMs))
+                parsed.error = "option " + option + ": '" + text + "' is not 1 to 7 hex bytes with an optional @MS";
         }
-        if (!ok)
-            return parsed;
     }
+    if (parsed.error.empty())
+        parsed.error = refused.error;
+    if (!parsed.error.empty())
+        return parsed;
     if (line.sampleSite && !line.options.memoryFile.empty())
         parsed.error = "options --sample-site and --memory exclude each other";
     if (!line.controlFolder.empty() && line.options.linkPath.empty())

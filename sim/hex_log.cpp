@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/hex_log.h"
 
+#include <QByteArray>
 #include <array>
 #include <cstdio>
 #include <poll.h>
@@ -10,16 +11,10 @@ namespace vorna::sim {
 
 std::string hexBytes(std::span<const std::uint8_t> bytes)
 {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(bytes.size() * 3);
-    for (std::uint8_t b : bytes) {
-        if (!text.empty())
-            text += ' ';
-        text += digits[b >> 4];
-        text += digits[b & 0x0F];
-    }
-    return text;
+    return QByteArray::fromRawData(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()))
+        .toHex(' ')
+        .toUpper()
+        .toStdString();
 }
 
 void logLine(std::chrono::steady_clock::time_point since, const std::string &text)

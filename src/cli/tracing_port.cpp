@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/tracing_port.h"
 
+#include <QByteArray>
 #include <QTime>
 
 namespace vorna::cli {
@@ -29,8 +30,11 @@ int TracingPort::read(std::span<std::uint8_t> into)
 void TracingPort::trace(const char *direction, std::span<const std::uint8_t> bytes)
 {
     QString line = timestamp_() + u' ' + QLatin1StringView(direction);
-    for (std::uint8_t b : bytes)
-        line += QStringLiteral(" %1").arg(b, 2, 16, QChar(u'0')).toUpper();
+    if (!bytes.empty())
+        line += u' ' + QString::fromLatin1(QByteArray::fromRawData(reinterpret_cast<const char *>(bytes.data()),
+                                                                   qsizetype(bytes.size()))
+                                               .toHex(' ')
+                                               .toUpper());
     sink_(line);
 }
 

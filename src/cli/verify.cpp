@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/verify.h"
 
+#include <QByteArray>
 #include <algorithm>
 
 #include "cli/card_records.h"
@@ -32,10 +33,8 @@ QString digitBytesText(const ops::LockerDigits &d)
 {
     if (std::all_of(d.begin(), d.end(), [](std::uint8_t digit) { return digit < 10; }))
         return digitsText(d);
-    QStringList bytes;
-    for (std::uint8_t b : d)
-        bytes << QStringLiteral("%1").arg(b, 2, 16, QChar(u'0')).toUpper();
-    return digitsText(d) + QStringLiteral(" (bajty %1)").arg(bytes.join(u' '));
+    const QByteArray bytes(reinterpret_cast<const char *>(d.data()), qsizetype(d.size()));
+    return digitsText(d) + QStringLiteral(" (bajty %1)").arg(QString::fromLatin1(bytes.toHex(' ').toUpper()));
 }
 
 Difference cardDifference(int slot, const ops::CardRecord &expected, const ops::CardRecord &actual, int cardType)

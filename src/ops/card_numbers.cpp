@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/card_numbers.h"
 
+#include <QByteArray>
+
 namespace vorna::ops {
 
 int cardDigits(int typeIndex)
@@ -16,14 +18,8 @@ QString emptyCardText(int typeIndex) { return QString(cardDigits(typeIndex), u'F
 
 QString bytesToHex(std::span<const std::uint8_t> bytes)
 {
-    static constexpr char16_t digits[] = u"0123456789ABCDEF";
-    QString text;
-    text.reserve(qsizetype(bytes.size() * 2));
-    for (std::uint8_t b : bytes) {
-        text.append(QChar(digits[b >> 4]));
-        text.append(QChar(digits[b & 0x0F]));
-    }
-    return text;
+    return QString::fromLatin1(
+        QByteArray::fromRawData(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())).toHex().toUpper());
 }
 
 static int hexValue(QChar c)

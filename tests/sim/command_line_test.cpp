@@ -107,6 +107,10 @@ TEST(CommandLine, BadArgumentsAreRefusedWithAReason)
         {{"--link", ""}, "option --link needs a file name"},
         {{"--card-on-arming", "0A@x"}, "option --card-on-arming: '0A@x' is not 1 to 7 hex bytes with an optional @MS"},
         {{"--sample-site", "--memory", "m.bin"}, "options --sample-site and --memory exclude each other"},
+        // The first problem in the order written, whatever its kind; a value is never an option.
+        {{"--address", "0", "--bogus"}, "option --address: '0' is not a number from 1 to 255"},
+        {{"--bogus", "--address", "0"}, "unknown option '--bogus'"},
+        {{"--link", "--card", "--h"}, "unknown option '--h'"},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.args[0]);

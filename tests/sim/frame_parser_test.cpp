@@ -35,6 +35,22 @@ std::vector<Frame> feedAll(FrameParser &parser, const Bytes &bytes)
     return parser.feed(bytes);
 }
 
+// The stream fed in chunks of random sizes, then flushed: every frame handed out.
+std::vector<Frame> feedInChunks(FrameParser &parser, const Bytes &stream, std::mt19937 &random,
+                                std::uniform_int_distribution<int> &chunk)
+{
+    std::vector<Frame> frames;
+    for (std::size_t at = 0; at < stream.size();) {
+        const std::size_t n = std::min<std::size_t>(std::size_t(chunk(random)), stream.size() - at);
+        auto got = parser.feed(std::span(stream).subspan(at, n));
+        frames.insert(frames.end(), got.begin(), got.end());
+        at += n;
+    }
+    auto rest = parser.flush();
+    frames.insert(frames.end(), rest.begin(), rest.end());
+    return frames;
+}
+
 std::vector<Bytes> goodFrames(const std::vector<Frame> &frames)
 {
     std::vector<Bytes> out;
@@ -191,18 +207,10 @@ TEST(FrameParser, RandomBytesNeverYieldAFrameOfTheWrongShape)
     std::uniform_int_distribution<int> byte(0, 255), chunk(1, 40);
     for (int round = 0; round < 200; ++round) {
         FrameParser parser;
-        std::vector<Frame> frames;
         Bytes stream(2000);
         for (auto &b : stream)
             b = std::uint8_t(byte(random));
-        for (std::size_t at = 0; at < stream.size();) {
-            const std::size_t n = std::min<std::size_t>(std::size_t(chunk(random)), stream.size() - at);
-            auto got = parser.feed(std::span(stream).subspan(at, n));
-            frames.insert(frames.end(), got.begin(), got.end());
-            at += n;
-        }
-        auto rest = parser.flush();
-        frames.insert(frames.end(), rest.begin(), rest.end());
+        const std::vector<Frame> frames = feedInChunks(parser, stream, random, chunk);
         EXPECT_EQ(parser.pending(), 0u);
         for (const Frame &f : frames) {
             ASSERT_GE(f.bytes.size(), 10u);
@@ -234,15 +242,7 @@ TEST(FrameParser, FramesScatteredInRandomGarbageAreAllRecovered)
             stream.insert(stream.end(), frame.begin(), frame.end());
         }
         FrameParser parser;
-        std::vector<Frame> frames;
-        for (std::size_t at = 0; at < stream.size();) {
-            const std::size_t n = std::min<std::size_t>(std::size_t(chunk(random)), stream.size() - at);
-            auto got = parser.feed(std::span(stream).subspan(at, n));
-            frames.insert(frames.end(), got.begin(), got.end());
-            at += n;
-        }
-        auto rest = parser.flush();
-        frames.insert(frames.end(), rest.begin(), rest.end());
+        const std::vector<Frame> frames = feedInChunks(parser, stream, random, chunk);
         EXPECT_EQ(goodFrames(frames), sent);
     }
 }
