@@ -125,13 +125,32 @@ Refusal firstRefused(const QStringList &args, const QList<QCommandLineOption> &a
     return {};
 }
 
+// The bytes as they are where printable ASCII, else as \xHH.
+std::string escapedBytes(const std::string &bytes)
+{
+    std::string shown;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7F)
+            shown += c;
+        else
+            shown += "\\x" + QByteArray(1, c).toHex().toUpper().toStdString();
+    }
+    return shown;
+}
+
 } // namespace
 
 ParsedCommandLine parseCommandLine(std::span<const std::string> args)
 {
     QStringList arguments;
-    for (const std::string &arg : args)
-        arguments.append(QString::fromStdString(arg));
+    for (const std::string &arg : args) {
+        // A path in another encoding would come back as other bytes: another file.
+        QString text = QString::fromStdString(arg);
+        if (text.toStdString() != arg)
+            return {{}, "argument '" + escapedBytes(arg) + "' is not UTF-8 text"};
+        arguments.append(std::move(text));
+    }
     const QList<QCommandLineOption> all = options();
     QCommandLineParser parser;
     parser.addOptions(all);

@@ -111,6 +111,7 @@ TEST(CommandLine, BadArgumentsAreRefusedWithAReason)
         {{"--address", "0", "--bogus"}, "option --address: '0' is not a number from 1 to 255"},
         {{"--bogus", "--address", "0"}, "unknown option '--bogus'"},
         {{"--link", "--card", "--h"}, "unknown option '--h'"},
+        {{"--memory", "pami\xea\xe6.bin"}, "argument 'pami\\xEA\\xE6.bin' is not UTF-8 text"},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.args[0]);
