@@ -336,6 +336,7 @@ void BadFilesTest::saveIntoMarkedFile()
         QCOMPARE(form.statusLine()->toolTip(), QString());
     } else {
         sim::PtySimulator sim;
+        test::Lockstep lockstep(sim);
         QVERIFY(sim.start());
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
