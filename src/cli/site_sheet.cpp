@@ -174,14 +174,12 @@ public:
     double width() const { return width_; }
     double y() const { return y_; }
     void skip(double mm) { y_ += mm; }
-    int pages() const { return pages_; }
 
     void need(double mm)
     {
         if (y_ + mm <= height_ || y_ == 0)
             return;
         writer_.newPage();
-        ++pages_;
         y_ = 0;
     }
 
@@ -206,16 +204,14 @@ public:
         painter_.drawText(rect(x, y, w, h), flags, s);
     }
 
-    // Wrapped text at the cursor; returns its height in mm.
-    double paragraph(double x, double w, const QString &s, const QColor &colour = Qt::black)
+    // Wrapped text at the cursor, which moves below it.
+    void paragraph(double x, double w, const QString &s, const QColor &colour = Qt::black)
     {
         const QRectF area = rect(x, y_, w, 1000);
         const QRectF used = painter_.boundingRect(area, Qt::TextWordWrap, s);
         painter_.setPen(colour);
         painter_.drawText(area, Qt::TextWordWrap, s);
-        const double h = used.height() / perMm_;
-        y_ += h;
-        return h;
+        y_ += used.height() / perMm_;
     }
 
     double measure(double w, const QString &s) const
@@ -253,7 +249,6 @@ private:
     double width_;
     double height_;
     double y_ = 0;
-    int pages_ = 1;
 };
 
 const QColor kMissingInk(0xB0, 0x00, 0x00);
