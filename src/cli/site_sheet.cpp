@@ -66,20 +66,19 @@ struct MissingCells {
 
 MissingCells missingCells(const QStringList &missing)
 {
+    using Kind = project::SettingsField::Kind;
     const QSet<QString> names(missing.begin(), missing.end());
     MissingCells cells;
     for (const project::ProjectKey &key : project::projectKeys()) {
-        if (!names.contains(key.section + u'/' + key.key))
+        if (!names.contains(key.path()))
             continue;
-        const int c = key.control;
-        if (key.kind == project::ProjectKey::Kind::Guardian)
-            cells.guardians[std::size_t((c - 1) / mem::kLockers)][std::size_t((c - 1) % mem::kLockers)] = true;
-        else if (c >= kFirstCardEdit && c < kFirstLockerEdit)
-            cells.cards[std::size_t(c - kFirstCardEdit)] = true;
-        else if (c >= kFirstLockerEdit && c < kFirstTimeEdit)
-            cells.lockerNumbers[std::size_t(c - kFirstLockerEdit)] = true;
-        else if (c >= kFirstTimeEdit && c < kFirstTimeEdit + kTimeEdits)
-            cells.openingTimes[std::size_t(c - kFirstTimeEdit)] = true;
+        const auto i = std::size_t(key.field.index);
+        switch (key.field.kind) {
+        case Kind::Card: cells.cards[i] = true; break;
+        case Kind::LockerNumber: cells.lockerNumbers[i] = true; break;
+        case Kind::OpeningTime: cells.openingTimes[i] = true; break;
+        case Kind::Guardian: cells.guardians[i][std::size_t(key.field.locker)] = true; break;
+        }
     }
     return cells;
 }
@@ -99,12 +98,12 @@ QStringList missingSummary(const QStringList &missing)
         QStringList runs;
         int lacking = 0;
         for (std::size_t k = i; k < end;) {
-            if (!names.contains(section + u'/' + keys[k].key)) {
+            if (!names.contains(keys[k].path())) {
                 ++k;
                 continue;
             }
             std::size_t last = k;
-            while (last + 1 < end && names.contains(section + u'/' + keys[last + 1].key))
+            while (last + 1 < end && names.contains(keys[last + 1].path()))
                 ++last;
             lacking += int(last - k + 1);
             if (last == k)

@@ -32,20 +32,10 @@ SiteSheet loadSheet(const char *name)
     sheet.date = QDate(2026, 3, 14);
     sheet.cardType = ops::Mifare4B;
     QString error;
-    const auto values = project::loadProject(goldenPath(name), &error, &sheet.missing);
-    EXPECT_TRUE(values) << error.toStdString();
-    if (!values)
-        return sheet;
-    project::Settings &s = sheet.settings;
-    for (int i = 0; i < mem::kCardSlots; ++i)
-        s.cards[std::size_t(i)] = values->edits[std::size_t(2 + i)];
-    for (int i = 0; i < mem::kLockers; ++i)
-        s.lockerNumbers[std::size_t(i)] = values->edits[std::size_t(34 + i)];
-    for (int i = 0; i < mem::kOpeningTimes; ++i)
-        s.openingTimes[std::size_t(i)] = values->edits[std::size_t(54 + i)];
-    for (int g = 0; g < mem::kGuardians; ++g)
-        for (int k = 0; k < mem::kLockers; ++k)
-            s.guardians[std::size_t(g)][std::size_t(k)] = values->ticks[std::size_t(20 * g + k + 1)];
+    const auto settings = project::loadProject(goldenPath(name), &error, &sheet.missing);
+    EXPECT_TRUE(settings) << error.toStdString();
+    if (settings)
+        sheet.settings = *settings;
     return sheet;
 }
 
@@ -160,10 +150,8 @@ TEST_F(SiteSheetTest, WorstCaseFitsOnTwoPagesWithEmbeddedFonts)
     sheet.fileName = QStringLiteral("pusty.vrp");
     sheet.date = QDate(2026, 1, 2);
     for (const project::ProjectKey &key : project::projectKeys())
-        sheet.missing << key.section + u'/' + key.key;
-    sheet.settings.cards.fill(QStringLiteral("FFFFFFFFFF"));
-    sheet.settings.lockerNumbers.fill(QStringLiteral("000"));
-    sheet.settings.openingTimes.fill(QStringLiteral("100"));
+        sheet.missing << key.path();
+    sheet.settings = project::defaultSettings();
     const Written w = writeAndRead(sheet, pdf());
     for (const char *line : {"UWAGA: w pliku brak 195 z 195 kluczy", "\\[OPIEKUN\\]: cała sekcja \\(140\\)",
                              "\\[KARTY_SERWIS\\]: cała sekcja \\(2\\)", "Karta Master 1\\s+FFFFFFFFFF\\s+brak w pliku",
