@@ -37,10 +37,11 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VORNA_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # One Depends list: dpkg-shlibdeps adds every library the programs link; only what
-# Qt loads at run time is named here: the platform plugins, and the translation
-# that puts Qt's own texts (dialogs, context menus) in Polish.
+# Qt loads at run time is named here: the platform plugins, the translation that
+# puts Qt's own texts (dialogs, context menus) in Polish, and the font family the
+# site sheet is set in (vorna-cli report), which no library pulls in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-dejavu-core")
 
 # Stripped, as dh_strip does it, with the compiler's notes dropped too; the
 # debugging data is not shipped.

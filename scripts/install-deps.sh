@@ -16,6 +16,7 @@ packages=(
   # (completion, man, the window's files traced for Qt's Polish texts).
   help2man locales librsvg2-bin desktop-file-utils appstream lintian bash-completion man-db
   qt6-translations-l10n strace
+  poppler-utils   # pdftotext, pdfinfo, pdffonts: the site sheet's tests read the PDF back
 )
 
 missing=()
