@@ -24,7 +24,7 @@
 
 #include "cli/console.h"
 #include "cli/project_fields.h"
-#include "link/integer_field.h"
+#include "ops/fields.h"
 #include "project/key_table.h"
 
 namespace vorna::cli {
@@ -132,7 +132,7 @@ QString shownText(const QString &text)
 // as written ("0x10", " 7") is shown with the number it sends: "0x10 = 16 (1,6 s)".
 QString openingTime(const QString &text)
 {
-    const std::optional<std::uint8_t> tenths = link::byteField(text);
+    const std::optional<std::uint8_t> tenths = ops::byteField(text);
     if (!tenths)
         return shownText(text) + QStringLiteral(" (poza 0–255)");
     const QString number = QString::number(*tenths);
