@@ -19,7 +19,9 @@ namespace {
 struct CommandSpec {
     Command command;
     const char *name;
-    const char *argument;   // what the one positional argument is; null: none
+    const char *argument;   // what its positional arguments are; null: none
+    int operands = 1;       // how many there are, when `argument` is given
+    bool port = true;       // it talks to the controller
 };
 
 const CommandSpec kCommands[] = {
@@ -29,6 +31,8 @@ const CommandSpec kCommands[] = {
     {Command::OpenLocker, "open-locker", "numeru szafki 1-20"},
     {Command::SetAddress, "set-address", "nowego adresu 0-255"},
     {Command::Scan, "scan", nullptr},
+    {Command::Diff, "diff", "dwóch nazw plików projektu", 2, false},
+    {Command::Report, "report", "nazwy pliku projektu", 1, false},
 };
 
 const struct {
@@ -48,6 +52,7 @@ const OptionSpec kOptions[] = {
     {"card-type", "TYP"},
     {"time", "T"},
     {"scan-range", "A-B"},
+    {"output", "PLIK"},
     {"trace", nullptr},
     {"verify", nullptr},
     {"no-reply-check", nullptr},
@@ -71,18 +76,21 @@ struct Scope {
     std::initializer_list<Command> commands;
 };
 const Scope kScopes[] = {
-    {"card-type", {Command::Read, Command::Write, Command::Verify}},
+    {"card-type", {Command::Read, Command::Write, Command::Verify, Command::Diff, Command::Report}},
     {"verify", {Command::Write}},
-    {"allow-defaults", {Command::Write, Command::Verify}},
+    {"allow-defaults", {Command::Write, Command::Verify, Command::Diff}},
+    {"output", {Command::Report}},
     {"time", {Command::OpenLocker}},
     {"scan-range", {Command::Scan}},
 };
 
-// The option an argument names as this program spells it: --NAME, --NAME=VALUE, -h.
+// The option an argument names as this program spells it: --NAME, --NAME=VALUE, -h, -o.
 const OptionSpec *spelledOption(QStringView arg)
 {
     if (arg == u"-h")
         return optionNamed(u"help");
+    if (arg == u"-o")
+        return optionNamed(u"output");
     if (!arg.startsWith(u"--"))
         return nullptr;
     const qsizetype eq = arg.indexOf(u'=');
@@ -161,6 +169,8 @@ ParsedArguments parseArguments(const QStringList &args)
         QStringList names{QString::fromLatin1(o.name)};
         if (names.front() == u"help")
             names.prepend(QStringLiteral("h"));
+        else if (names.front() == u"output")
+            names.prepend(QStringLiteral("o"));
         parser.addOption(QCommandLineOption(names, {}, o.value ? QString::fromLatin1(o.value) : QString()));
     }
     const bool parsed = parser.parse(checked);
@@ -191,7 +201,7 @@ ParsedArguments parseArguments(const QStringList &args)
     if (!def)
         return failed(QStringLiteral("nieznane polecenie '%1'").arg(positionals.front()));
     a.command = def->command;
-    const qsizetype wanted = def->argument ? 2 : 1;
+    const qsizetype wanted = def->argument ? 1 + def->operands : 1;
     if (positionals.size() < wanted)
         return failed(QStringLiteral("polecenie %1 wymaga %2").arg(def->name, def->argument));
     if (positionals.size() > wanted)
@@ -202,8 +212,14 @@ ParsedArguments parseArguments(const QStringList &args)
             return failed(QStringLiteral("opcja --%1 nie dotyczy polecenia %2").arg(s.option, def->name));
     }
 
-    if (!given("port"))
+    if (!def->port) {
+        // The files alone: an option for the line would be silently ignored.
+        for (const char *o : {"port", "address", "trace", "no-reply-check"})
+            if (given(o))
+                return failed(QStringLiteral("opcja --%1 nie dotyczy polecenia %2").arg(o, def->name));
+    } else if (!given("port")) {
         return failed(QStringLiteral("brak opcji --port"));
+    }
     a.port = value("port");
 
     if (given("address")) {
@@ -236,14 +252,26 @@ ParsedArguments parseArguments(const QStringList &args)
         a.time = *time;
     }
 
-    const QString operand = wanted == 2 ? positionals[1] : QString();
+    const QString operand = wanted >= 2 ? positionals[1] : QString();
     switch (a.command) {
     case Command::Read:
     case Command::Write:
     case Command::Verify:
-        if (operand.isEmpty())
-            return failed(QStringLiteral("pusta nazwa pliku projektu"));
+    case Command::Diff:
+    case Command::Report:
+        for (qsizetype k = 1; k < wanted; ++k)
+            if (positionals[k].isEmpty())
+                return failed(QStringLiteral("pusta nazwa pliku projektu"));
         a.file = operand;
+        if (a.command == Command::Diff)
+            a.otherFile = positionals[2];
+        if (a.command == Command::Report) {
+            a.output = value("output");
+            if (!given("output"))
+                return failed(QStringLiteral("polecenie report wymaga opcji -o PLIK.pdf"));
+            if (a.output.isEmpty())
+                return failed(QStringLiteral("pusta nazwa pliku arkusza"));
+        }
         break;
     case Command::OpenLocker: {
         const auto n = ops::parseIntegerField(operand);
@@ -320,18 +348,28 @@ QString helpText()
         "                         / sends a new device address to bus address 0\n"
         "  scan                   szuka sterowników na adresach 1-255 i wypisuje te, które\n"
         "                         odpowiedziały / lists the bus addresses that answer\n"
+        "  diff A.vrp B.vrp       porównuje dwa pliki projektu tak, jak verify porównuje plik\n"
+        "                         ze sterownikiem; bez portu / compares two project files\n"
+        "                         as verify compares a file with the controller; no port\n"
+        "  report PLIK.vrp -o ARKUSZ.pdf\n"
+        "                         arkusz obiektu A4 do druku: szafki, karty, czasy, opiekunowie;\n"
+        "                         bez portu / a printable A4 site sheet; no port\n"
         "\n"
         "Opcje / Options:\n"
-        "  --port PORT            port szeregowy, np. COM2, ttyUSB0, /dev/ttyUSB0 (wymagany)\n"
+        "  --port PORT            port szeregowy, np. COM2, ttyUSB0, /dev/ttyUSB0 (wymagany\n"
+        "                         poza diff i report)\n"
         "  --address N            adres urządzenia 1-255 (domyślnie 1); scan i set-address\n"
         "                         go nie używają / device address; unused by scan and set-address\n"
-        "  --card-type TYP        unique (domyślny), mifare4b, mifare7b: read, write, verify\n"
+        "  --card-type TYP        unique (domyślny), mifare4b, mifare7b: read, write, verify,\n"
+        "                         diff, report\n"
         "  --verify               write: po zapisie odczytuje wszystko i porównuje bajt po\n"
         "                         bajcie z zapisanymi / read back, compare with the bytes written\n"
-        "  --allow-defaults       write, verify: klucze brakujące w pliku mają wartości domyślne\n"
+        "  --allow-defaults       write, verify, diff: klucze brakujące w pliku mają wartości\n"
+        "                         domyślne\n"
         "                         / keys the file lacks take their defaults\n"
         "  --time T               open-locker: czas otwarcia w 0,1 s, 0-255 (domyślnie 100)\n"
         "  --scan-range A-B       scan: tylko adresy A do B (domyślnie 1-255)\n"
+        "  -o, --output PLIK      report: plik PDF arkusza (wymagany) / the sheet's PDF file\n"
         "  --no-reply-check       przyjmuje każdą odpowiedź o oczekiwanej długości, jak okno\n"
         "                         programu; bez tej opcji odpowiedź musi powtarzać nagłówek\n"
         "                         zapytania i mieć poprawną sumę kontrolną / take any reply of\n"
@@ -350,7 +388,7 @@ QString helpText()
         "  3  port się nie otwiera / port cannot be opened\n"
         "  4  sterownik nie odpowiada / controller does not answer\n"
         "  5  błędny plik projektu lub pole / invalid project file or field\n"
-        "  6  sterownik różni się od pliku / verify found differences\n");
+        "  6  sterownik lub drugi plik różni się od pliku / verify or diff found differences\n");
 }
 
 QString versionText() { return QStringLiteral("vorna-cli " VORNA_VERSION "\n"); }

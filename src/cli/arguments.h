@@ -11,7 +11,7 @@
 
 namespace vorna::cli {
 
-enum class Command { Read, Write, Verify, OpenLocker, SetAddress, Scan };
+enum class Command { Read, Write, Verify, OpenLocker, SetAddress, Scan, Diff, Report };
 
 // The command line after parsing: every value already checked and converted, so a
 // command can run without judging its input again.
@@ -27,9 +27,11 @@ struct Arguments {
     bool trace = false;
     bool replyCheck = true;                       // off with --no-reply-check
 
-    QString file;                                 // read, write, verify
+    QString file;                                 // read, write, verify, report; diff: file A
+    QString otherFile;                            // diff: file B
+    QString output;                               // report: the PDF to write (-o)
     bool verify = false;                          // write: read everything back afterwards
-    bool allowDefaults = false;                   // write, verify: keys the file lacks take their defaults
+    bool allowDefaults = false;                   // write, verify, diff: keys the file lacks take their defaults
     int locker = 0;                               // open-locker: position 1-20
     std::uint8_t time = 100;                      // open-locker: tenths of a second
     std::uint8_t newAddress = 0;                  // set-address

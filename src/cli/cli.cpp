@@ -49,6 +49,10 @@ int runCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         return runSetAddress(a, console);
     case Command::Scan:
         return runScan(a, console);
+    case Command::Diff:
+        return runDiff(a, console);
+    case Command::Report:
+        return runReport(a, console);
     }
     return kExitFailed;
 }
@@ -69,6 +73,16 @@ int runCli(QStringList args, QTextStream &out, QTextStream &err)
 {
     const int code = runCommand(args, out, err);
     return finish(code, out, err);
+}
+
+bool drawsSiteSheet(const QList<QByteArray> &rawArgs)
+{
+    QStringList args;
+    for (const QByteArray &bytes : rawArgs)
+        args << QString::fromLocal8Bit(bytes);
+    const ParsedArguments parsed = parseArguments(args);
+    return parsed.arguments && !parsed.arguments->help && !parsed.arguments->version
+        && parsed.arguments->command == Command::Report;
 }
 
 int runCliOnBytes(const QList<QByteArray> &rawArgs, QTextStream &out, QTextStream &err)

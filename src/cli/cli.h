@@ -17,4 +17,10 @@ int runCli(QStringList args, QTextStream &out, QTextStream &err);
 // not decode to text (decodeArguments) is refused with exit 2 before anything runs.
 int runCliOnBytes(const QList<QByteArray> &rawArgs, QTextStream &out, QTextStream &err);
 
+// The arguments, as the system passes them, run the report command: it needs a
+// QGuiApplication (makeSheetApplication) where every other command runs under a
+// QCoreApplication. Judged before any application exists; the command names are
+// ASCII, so the system's own encoding of the other arguments does not matter here.
+bool drawsSiteSheet(const QList<QByteArray> &rawArgs);
+
 } // namespace vorna::cli

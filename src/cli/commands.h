@@ -19,4 +19,8 @@ int runOpenLocker(const Arguments &args, Console &console);
 int runSetAddress(const Arguments &args, Console &console);
 int runScan(const Arguments &args, Console &console);
 
+// Project files alone, no port: diff A B, report FILE -o SHEET.pdf.
+int runDiff(const Arguments &args, Console &console);
+int runReport(const Arguments &args, Console &console);
+
 } // namespace vorna::cli

@@ -6,6 +6,7 @@
 #include "cli/controller_transfer.h"
 #include "cli/exit_codes.h"
 #include "cli/project_fields.h"
+#include "cli/project_loading.h"
 #include "cli/session.h"
 #include "cli/verify.h"
 #include "ops/texts.h"
@@ -14,40 +15,6 @@
 namespace vorna::cli {
 
 namespace {
-
-// The project file read and every field checked, before the port is even opened:
-// a write never stops halfway over a field the controller cannot take.
-std::optional<project::Settings> loadChecked(const Arguments &args, Console &console)
-{
-    QString why;
-    QStringList missing;
-    const auto values = project::loadProject(args.file, &why, &missing);
-    if (!values) {
-        console.error(QStringLiteral("nie można odczytać pliku projektu '%1': %2").arg(args.file, why));
-        return std::nullopt;
-    }
-    // The window fills what a file lacks with defaults; sent to a controller they
-    // would erase what it holds, so only on request.
-    if (!missing.isEmpty() && !args.allowDefaults) {
-        constexpr qsizetype kShown = 3;
-        QString list = missing.mid(0, kShown).join(QStringLiteral(", "));
-        if (missing.size() > kShown)
-            list += QStringLiteral(", ...");
-        console.error(QStringLiteral("w pliku projektu '%1' brak kluczy (%2): %3; --allow-defaults bierze za nie "
-                                     "wartości domyślne")
-                          .arg(args.file, QString::number(missing.size()), list));
-        return std::nullopt;
-    }
-    const QStringList problems = checkProject(*values, args.cardType);
-    if (!problems.isEmpty()) {
-        QString message = problems.front();
-        if (problems.size() > 1)
-            message += QStringLiteral(" (błędnych pól razem: %1)").arg(problems.size());
-        console.error(message);
-        return std::nullopt;
-    }
-    return values;
-}
 
 // Reads everything back and lists every field that differs: after a write, by the
 // bytes written; otherwise by the file's fields.
@@ -118,7 +85,7 @@ int runRead(const Arguments &args, Console &console)
 
 int runWrite(const Arguments &args, Console &console)
 {
-    const auto values = loadChecked(args, console);
+    const auto values = loadChecked(args.file, args, console);
     if (!values)
         return kExitBadProject;
     return withSession(console, args, [&](Session &session) -> int {
@@ -131,7 +98,7 @@ int runWrite(const Arguments &args, Console &console)
 
 int runVerify(const Arguments &args, Console &console)
 {
-    const auto values = loadChecked(args, console);
+    const auto values = loadChecked(args.file, args, console);
     if (!values)
         return kExitBadProject;
     return withSession(console, args,

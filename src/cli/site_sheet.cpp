@@ -550,8 +550,23 @@ bool writeSiteSheet(const QString &pdfPath, const SiteSheet &sheet, QString *err
     return saveWhole(pdfPath, pdf, error);
 }
 
+namespace {
+QtMessageHandler previousHandler = nullptr;
+
+// Without XDG_RUNTIME_DIR (a cron job, a root shell) Qt says on stderr which runtime
+// folder it picked instead. The sheet never uses one, and stderr carries the
+// program's own lines.
+void dropRuntimeFolderWarning(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(u"QStandardPaths: XDG_RUNTIME_DIR"))
+        return;
+    previousHandler(type, context, message);
+}
+} // namespace
+
 std::unique_ptr<QGuiApplication> makeSheetApplication(int &argc, char **argv)
 {
+    previousHandler = qInstallMessageHandler(dropRuntimeFolderWarning);
     static constexpr char kVariable[] = "QT_QPA_PLATFORM";
     const bool chosen = qEnvironmentVariableIsSet(kVariable);
     if (!chosen)

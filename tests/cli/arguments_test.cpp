@@ -70,6 +70,22 @@ TEST(CliArguments, CommandsAndTheirOperands)
     ASSERT_TRUE(a);
     EXPECT_EQ(a->scanFirst, 9);
     EXPECT_EQ(a->scanLast, 9);
+
+    // No port for the commands on files alone.
+    a = parseArguments(words("--card-type mifare4b --allow-defaults diff a.vrp b.vrp")).arguments;
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->command, Command::Diff);
+    EXPECT_EQ(a->file, QStringLiteral("a.vrp"));
+    EXPECT_EQ(a->otherFile, QStringLiteral("b.vrp"));
+    EXPECT_EQ(a->cardType, ops::Mifare4B);
+    EXPECT_TRUE(a->allowDefaults);
+    for (const char *line : {"report site.vrp -o sheet.pdf", "report --output=sheet.pdf site.vrp"}) {
+        a = parseArguments(words(line)).arguments;
+        ASSERT_TRUE(a) << line;
+        EXPECT_EQ(a->command, Command::Report);
+        EXPECT_EQ(a->file, QStringLiteral("site.vrp"));
+        EXPECT_EQ(a->output, QStringLiteral("sheet.pdf"));
+    }
 }
 
 TEST(CliArguments, DoubleDashEndsTheOptions)
@@ -129,6 +145,16 @@ TEST(CliArguments, MistakesAreRefusedWithTheirReason)
         {"--port p scan --scan-range 5-1", "niewłaściwy zakres adresów '5-1'"},
         {"--port p scan --scan-range 1-256", "niewłaściwy zakres adresów '1-256'"},
         {"--port p scan --scan-range a-b", "niewłaściwy zakres adresów 'a-b'"},
+        // The commands on files alone take no option of the line.
+        {"diff a.vrp", "polecenie diff wymaga dwóch nazw plików projektu"},
+        {"diff a.vrp b.vrp c.vrp", "nadmiarowy argument 'c.vrp'"},
+        {"--port p diff a.vrp b.vrp", "opcja --port nie dotyczy polecenia diff"},
+        {"--trace report a.vrp -o s.pdf", "opcja --trace nie dotyczy polecenia report"},
+        {"--verify diff a.vrp b.vrp", "opcja --verify nie dotyczy polecenia diff"},
+        {"report a.vrp", "polecenie report wymaga opcji -o PLIK.pdf"},
+        {"report a.vrp -o", "opcja --output wymaga wartości"},
+        {"--allow-defaults report a.vrp -o s.pdf", "opcja --allow-defaults nie dotyczy polecenia report"},
+        {"--port p -o s.pdf read a.vrp", "opcja --output nie dotyczy polecenia read"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.line);
@@ -172,7 +198,8 @@ TEST(CliUsage, HelpListsEveryCommandAndOption)
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("Użycie / Usage: vorna-cli --port PORT")));
     for (const char *word : {"read PLIK.vrp", "write PLIK.vrp", "verify PLIK.vrp", "open-locker N", "set-address NOWY",
                              "scan", "--address N", "--card-type", "--verify", "--time T", "--scan-range A-B",
-                             "--allow-defaults", "--trace", "--version", "6  sterownik różni się"})
+                             "--allow-defaults", "--trace", "--version", "diff A.vrp B.vrp", "report PLIK.vrp -o ARKUSZ.pdf",
+                             "-o, --output PLIK", "6  sterownik lub drugi plik różni się"})
         EXPECT_TRUE(r.out.contains(QString::fromUtf8(word))) << word;
 }
 
