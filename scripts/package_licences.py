@@ -91,6 +91,9 @@ def debian_licence(package):
                 [('GCC-RUNTIME-EXCEPTION.txt', lambda: gcc_runtime_exception(doc))])
     if re.match(r'mingw-w64-.*-dev$', package):
         return ('MIT (winpthreads)', [('winpthreads.txt', lambda: winpthreads_licence(doc))])
+    if package == 'fonts-dejavu-core':
+        return ('Bitstream-Vera AND LicenseRef-DejaVu-public-domain',
+                [('fonts-dejavu-core-copyright.txt', lambda: read(doc))])
     if package == 'qt6-translations-l10n':
         return ('GPL-3.0-only WITH Qt-GPL-exception-1.0',
                 [('qt6-translations-copyright.txt', lambda: read(doc))])

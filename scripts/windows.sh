@@ -29,7 +29,7 @@ log() { printf '== %s ==\n' "$*"; }
 install_packages() {
   local packages=(g++-mingw-w64-x86-64-posix wine64 wine nsis dpkg-dev zip unzip xz-utils
                   googletest cmake ninja-build qt6-base-dev qt6-base-dev-tools xvfb xauth
-                  fonts-dejavu-core fonts-liberation qt6-translations-l10n)
+                  fonts-dejavu-core fonts-liberation qt6-translations-l10n poppler-utils)
   local missing=() p updated=0
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -236,6 +236,12 @@ package() {
   # the system's own look (without it Qt falls back to a generic one).
   ship "$qt_prefix/plugins/platforms/qwindows.dll" platforms
   ship "$qt_prefix/plugins/styles/qwindowsvistastyle.dll" styles
+  # vorna-cli report draws its sheet on the offscreen platform, set in DejaVu Sans,
+  # which that platform reads from lib/fonts and a stock Windows does not have.
+  ship "$qt_prefix/plugins/platforms/qoffscreen.dll" platforms
+  for f in /usr/share/fonts/truetype/dejavu/DejaVuSans{,-Bold,-Oblique}.ttf; do
+    ship "$f" lib/fonts
+  done
   for f in "$stage"/*.exe "$stage"/platforms/*.dll "$stage"/styles/*.dll; do
     copy_imports "$f"
   done
@@ -392,6 +398,22 @@ run_e2e() {
   log "The file Windows read, checked by the Linux build against the controller"
   "$linux_build/src/cli/vorna-cli" --port "$e2e_dir/tty" verify "$readback"
   cmp "$project" "$readback"
+
+  log "The unpacked zip's vorna-cli.exe without a port: diff and the site sheet"
+  local other=$e2e_dir/inny-źródło.vrp sheet=$e2e_dir/arkusz-łódź.pdf code=0
+  sed 's/^Szafka7=0000000020/Szafka7=FFFFFFFFFF/' "$project" > "$other"
+  wine64 "$app/vorna-cli.exe" diff "$(winepath -w "$project")" "$(winepath -w "$other")" \
+    > "$e2e_dir/diff.out" || code=$?
+  cat "$e2e_dir/diff.out"
+  [ "$code" -eq 6 ] && grep -q '^KARTY_SZAFEK/Szafka7: A ma 0000000020, B ma FFFFFFFFFF' "$e2e_dir/diff.out" \
+    || { echo "vorna-cli.exe diff: exit $code, not the one difference" >&2; return 1; }
+  wine64 "$app/vorna-cli.exe" report "$(winepath -w "$project")" -o "$(winepath -w "$sheet")"
+  pdffonts "$sheet"
+  pdftotext -layout "$sheet" - | grep -q 'Użytkownik' \
+    || { echo "the sheet made under Wine lacks its Polish text" >&2; return 1; }
+  pdffonts "$sheet" | awk 'NR > 2 && $0 !~ /DejaVuSans/ { bad = 1 } END { exit bad }' \
+    || { echo "the sheet made under Wine is not set in DejaVu Sans alone" >&2; return 1; }
+  pdftoppm -png -r 60 -f 1 -l 1 "$sheet" "$out/vorna-wine-site-sheet"
 
   # The window's test program stands in for vorna.exe here: the same window from the
   # same library, clicked and read back field by field. It runs from a copy of the
