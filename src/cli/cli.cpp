@@ -2,6 +2,7 @@
 #include "cli/cli.h"
 
 #include <QFileDevice>
+#include <utility>
 #include <unistd.h>
 
 #include "cli/arguments.h"
@@ -18,6 +19,18 @@ bool writesToTerminal(const QTextStream &stream)
     const auto *file = qobject_cast<const QFileDevice *>(stream.device());
     return file && file->handle() >= 0 && ::isatty(file->handle()) == 1;
 }
+
+using Runner = int (*)(const Arguments &, Console &);
+const std::pair<Command, Runner> kRunners[] = {
+    {Command::Read, runRead},
+    {Command::Write, runWrite},
+    {Command::Verify, runVerify},
+    {Command::OpenLocker, runOpenLocker},
+    {Command::SetAddress, runSetAddress},
+    {Command::Scan, runScan},
+    {Command::Diff, runDiff},
+    {Command::Report, runReport},
+};
 
 int runCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 {
@@ -36,24 +49,9 @@ int runCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         out << versionText();
         return kExitOk;
     }
-    switch (a.command) {
-    case Command::Read:
-        return runRead(a, console);
-    case Command::Write:
-        return runWrite(a, console);
-    case Command::Verify:
-        return runVerify(a, console);
-    case Command::OpenLocker:
-        return runOpenLocker(a, console);
-    case Command::SetAddress:
-        return runSetAddress(a, console);
-    case Command::Scan:
-        return runScan(a, console);
-    case Command::Diff:
-        return runDiff(a, console);
-    case Command::Report:
-        return runReport(a, console);
-    }
+    for (const auto &[command, run] : kRunners)
+        if (command == a.command)
+            return run(a, console);
     return kExitFailed;
 }
 
