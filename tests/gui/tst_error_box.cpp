@@ -143,5 +143,6 @@ void ErrorBoxTest::guardReportsUnknownException()
     QCOMPARE(seen[0].icon, QMessageBox::Critical);
 }
 
-QTEST_MAIN(ErrorBoxTest)
+#include "support/gui_suite.h"
+VORNA_GUI_TEST_MAIN(tst_error_box, ErrorBoxTest)
 #include "tst_error_box.moc"

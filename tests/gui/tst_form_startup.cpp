@@ -962,5 +962,6 @@ void FormStartupTest::qtTextsBesideTheProgramComeFirst()
     QCOMPARE(QLineEdit::tr("&Paste"), QStringLiteral("&Wklej"));
 }
 
-QTEST_MAIN(FormStartupTest)
+#include "support/gui_suite.h"
+VORNA_GUI_TEST_MAIN(tst_form_startup, FormStartupTest)
 #include "tst_form_startup.moc"

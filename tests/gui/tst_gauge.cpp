@@ -190,5 +190,6 @@ void GaugeTest::drawsBarAndInvertedText()
     QVERIFY2(hasPixel(full, QRect(80, 3, 40, 11), white), "100% reads white on the bar");
 }
 
-QTEST_MAIN(GaugeTest)
+#include "support/gui_suite.h"
+VORNA_GUI_TEST_MAIN(tst_gauge, GaugeTest)
 #include "tst_gauge.moc"

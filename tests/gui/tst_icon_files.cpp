@@ -133,5 +133,6 @@ void IconFilesTest::desktopEntry()
     QVERIFY(keys.value("Comment") != keys.value("Comment[pl]"));
 }
 
-QTEST_MAIN(IconFilesTest)
+#include "support/gui_suite.h"
+VORNA_GUI_TEST_MAIN(tst_icon_files, IconFilesTest)
 #include "tst_icon_files.moc"

@@ -197,7 +197,7 @@ void OperationsTest::closeWindowDuringWaitExitsZero()
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {"--close-during-wait"});
+    child.start(QCoreApplication::applicationFilePath(), {"tst_operations", "--close-during-wait"});
     QVERIFY(child.waitForFinished(30000));
     const QByteArray output = child.readAll();
     QVERIFY2(child.exitStatus() == QProcess::NormalExit, output.constData());
@@ -229,7 +229,9 @@ void OperationsTest::autoNumberingWorksWithoutPort()
     QCOMPARE(rig.status(), QString("..."));
 }
 
-int main(int argc, char **argv)
+#include "support/gui_suite.h"
+
+VORNA_GUI_MAIN(tst_operations)
 {
     if (argc > 1 && QByteArray(argv[1]) == "--close-during-wait")
         return closeDuringWaitChild(argc, argv);

@@ -155,5 +155,6 @@ void PortTest::vanishedPortWhileIdleCloses()
     QCOMPARE(rig.status(), ops::texts::kPortOpened);
 }
 
-QTEST_MAIN(PortTest)
+#include "support/gui_suite.h"
+VORNA_GUI_TEST_MAIN(tst_port, PortTest)
 #include "tst_port.moc"

@@ -354,5 +354,6 @@ void PortListTest::tooltipClearedByOpenAndClose()
     QVERIFY(rig.form.statusLine()->toolTip().isEmpty());
 }
 
-QTEST_MAIN(PortListTest)
+#include "support/gui_suite.h"
+VORNA_GUI_TEST_MAIN(tst_port_list, PortListTest)
 #include "tst_port_list.moc"

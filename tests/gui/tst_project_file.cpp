@@ -485,5 +485,6 @@ void ProjectFileTest::failedLoad()
     QVERIFY2(form_->statusLine()->toolTip().contains(reason), qPrintable(form_->statusLine()->toolTip()));
 }
 
-QTEST_MAIN(ProjectFileTest)
+#include "support/gui_suite.h"
+VORNA_GUI_TEST_MAIN(tst_project_file, ProjectFileTest)
 #include "tst_project_file.moc"
