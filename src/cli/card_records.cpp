@@ -4,13 +4,13 @@
 #include <algorithm>
 
 #include "cli/project_fields.h"
+#include "link/memory_map.h"
 
 namespace vorna::cli {
 
 namespace {
 
 constexpr ops::CardRecord kErased = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-constexpr int kMaxCardBytes = 7;
 
 // The erased record, or the window's record of the type's empty-card text: both read
 // as that text.
@@ -55,7 +55,7 @@ QString cardTextLoss(const ops::CardRecord &record, int cardType)
         return {};
     const int length = record[7];
     const int room = ops::cardDigits(cardType) / 2;
-    if (length > kMaxCardBytes)
+    if (length > link::memory::kCardNumberBytes)
         return QStringLiteral("rekord %1 ma długość %2 (powyżej 7): plik pokazałby go jako pustą kartę %3")
             .arg(ops::bytesToHex(record), QString::number(length), text);
     if (length > room)

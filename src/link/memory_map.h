@@ -24,6 +24,7 @@ inline constexpr std::uint32_t kBlockSize = 0x200;
 
 inline constexpr int kCardSlots = 32;
 inline constexpr int kCardRecordSize = 8;
+inline constexpr int kCardNumberBytes = 7;   // then the length byte; a length above it: no card
 inline constexpr int kLockers = 20;
 inline constexpr int kLockerDigits = 3;
 inline constexpr int kGuardians = 7;

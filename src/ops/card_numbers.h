@@ -7,13 +7,15 @@
 #include <optional>
 #include <span>
 
+#include "link/memory_map.h"
+
 namespace vorna::ops {
 
 // Index of the card type selector: 0 "Unique", 1 "MiFare 4B", 2 "MiFare 7B".
 enum CardType : int { Unique = 0, Mifare4B = 1, Mifare7B = 2 };
 
 // Seven number bytes, then the number's length in bytes (above 7: an empty record).
-using CardRecord = std::array<std::uint8_t, 8>;
+using CardRecord = std::array<std::uint8_t, link::memory::kCardRecordSize>;
 
 // Hex digits a card text of this type must have: 8 for index 1, 10 for 0, 14 otherwise.
 int cardDigits(int typeIndex);

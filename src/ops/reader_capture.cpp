@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/reader_capture.h"
 
+#include "link/memory_map.h"
 #include "ops/card_numbers.h"
 #include "ops/texts.h"
 
@@ -8,7 +9,6 @@ namespace vorna::ops {
 
 namespace {
 constexpr int kDeadlineMs = 5000;
-constexpr int kMaxNumberBytes = 7;
 // Quiet polls of 1 ms that a card reply must be followed by: a USB adapter hands on
 // what it received every 16 ms, so later bytes of the same burst show up by then.
 constexpr int kSettlePolls = 20;
@@ -72,7 +72,7 @@ ReaderCapture ReadCardFromReader(const Env &env)
         if (length == 0)
             continue;
         // Past seven bytes the length would take in the length byte and the checksum.
-        if (length > kMaxNumberBytes) {
+        if (length > link::memory::kCardNumberBytes) {
             env.status(texts::kBadCardText);
             return {Outcome::BadReply};
         }
