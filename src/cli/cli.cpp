@@ -49,6 +49,8 @@ int runCommand(const QStringList &args, QTextStream &out, QTextStream &err)
         return runSetAddress(a, console);
     case Command::Scan:
         return runScan(a, console);
+    case Command::Enroll:
+        return runEnroll(a, console);
     }
     return kExitFailed;
 }

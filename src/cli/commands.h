@@ -19,4 +19,7 @@ int runOpenLocker(const Arguments &args, Console &console);
 int runSetAddress(const Arguments &args, Console &console);
 int runScan(const Arguments &args, Console &console);
 
+// Cards from the controller's reader into a project file: enroll FILE --slots SPEC.
+int runEnroll(const Arguments &args, Console &console);
+
 } // namespace vorna::cli

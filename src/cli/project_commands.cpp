@@ -6,12 +6,42 @@
 #include "cli/controller_transfer.h"
 #include "cli/exit_codes.h"
 #include "cli/project_fields.h"
+#include "cli/project_rules.h"
 #include "cli/session.h"
 #include "cli/verify.h"
 #include "ops/texts.h"
 #include "project/project_file.h"
 
 namespace vorna::cli {
+
+bool missingKeysAllowed(const QString &path, const QStringList &missing, bool allowDefaults, Console &console)
+{
+    if (missing.isEmpty() || allowDefaults)
+        return true;
+    constexpr qsizetype kShown = 3;
+    QString list = missing.mid(0, kShown).join(QStringLiteral(", "));
+    if (missing.size() > kShown)
+        list += QStringLiteral(", ...");
+    console.error(QStringLiteral("w pliku projektu '%1' brak kluczy (%2): %3; --allow-defaults bierze za nie "
+                                 "wartości domyślne")
+                      .arg(path, QString::number(missing.size()), list));
+    return false;
+}
+
+// By the rule a load judges by.
+bool mayUpdateFile(const QString &path, const QString &command, Console &console)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || (info.isFile() && info.size() == 0))
+        return true;
+    QString why;
+    if (project::loadProject(path, &why))
+        return true;
+    console.error(QStringLiteral("plik '%1' nie zostanie zmieniony: %2; %3 zapisuje tylko do pliku projektu, "
+                                 "pustego lub nowego")
+                      .arg(path, why, command));
+    return false;
+}
 
 namespace {
 
@@ -28,16 +58,8 @@ std::optional<project::Settings> loadChecked(const Arguments &args, Console &con
     }
     // The window fills what a file lacks with defaults; sent to a controller they
     // would erase what it holds, so only on request.
-    if (!missing.isEmpty() && !args.allowDefaults) {
-        constexpr qsizetype kShown = 3;
-        QString list = missing.mid(0, kShown).join(QStringLiteral(", "));
-        if (missing.size() > kShown)
-            list += QStringLiteral(", ...");
-        console.error(QStringLiteral("w pliku projektu '%1' brak kluczy (%2): %3; --allow-defaults bierze za nie "
-                                     "wartości domyślne")
-                          .arg(args.file, QString::number(missing.size()), list));
+    if (!missingKeysAllowed(args.file, missing, args.allowDefaults, console))
         return std::nullopt;
-    }
     const QStringList problems = checkProject(*values, args.cardType);
     if (!problems.isEmpty()) {
         QString message = problems.front();
@@ -70,23 +92,6 @@ int verifyAgainst(Session &session, const project::Settings &values, const Argum
     return kExitMismatch;
 }
 
-// read adds its sections to the file it is given, keeping every other line: a file
-// that is there and is no project (notes, a script) would be spliced into, so only
-// a project, an empty file or a new name is taken, by the rule a load judges by.
-bool mayReadInto(const QString &path, Console &console)
-{
-    const QFileInfo info(path);
-    if (!info.exists() || (info.isFile() && info.size() == 0))
-        return true;
-    QString why;
-    if (project::loadProject(path, &why))
-        return true;
-    console.error(QStringLiteral("plik '%1' nie zostanie zmieniony: %2; read zapisuje tylko do pliku projektu, "
-                                 "pustego lub nowego")
-                      .arg(path, why));
-    return false;
-}
-
 // The controller read into the file, over the open port.
 int readInto(Session &session, const Arguments &args, Console &console)
 {
@@ -111,7 +116,7 @@ int readInto(Session &session, const Arguments &args, Console &console)
 
 int runRead(const Arguments &args, Console &console)
 {
-    if (!mayReadInto(args.file, console))
+    if (!mayUpdateFile(args.file, QStringLiteral("read"), console))
         return kExitBadProject;
     return withSession(console, args, [&](Session &session) { return readInto(session, args, console); });
 }
