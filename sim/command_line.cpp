@@ -94,6 +94,32 @@ bool parseCard(const std::string &text, std::optional<std::vector<std::uint8_t>>
     return true;
 }
 
+// HEX,HEX,...[@MS]: the cards in the order they are held, one after each arming.
+bool parseArmingCards(const std::string &text, std::vector<std::vector<std::uint8_t>> &cards, int &delayMs)
+{
+    const auto at = text.find('@');
+    const std::string list = text.substr(0, at);
+    std::vector<std::vector<std::uint8_t>> parsed;
+    for (std::size_t from = 0;;) {
+        const auto comma = list.find(',', from);
+        const auto card = parseHex(list.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+        if (!card)
+            return false;
+        parsed.push_back(*card);
+        if (comma == std::string::npos)
+            break;
+        from = comma + 1;
+    }
+    if (at != std::string::npos) {
+        const auto delay = parseNumber(text.substr(at + 1), 0, INT_MAX);
+        if (!delay)
+            return false;
+        delayMs = int(*delay);
+    }
+    cards = std::move(parsed);
+    return true;
+}
+
 // The first argument that is no option as usageText() lists them, or whose value
 // is missing or unwanted, in the words vorna-sim has always used. knownBefore
 // counts the options before it, whose values are checked first: a line is judged
@@ -210,11 +236,15 @@ ParsedCommandLine parseCommandLine(std::span<const std::string> args)
                 (name == u"link"     ? line.options.linkPath
                  : name == u"memory" ? line.options.memoryFile
                                      : line.controlFolder) = text;
-        } else {   // --card, --card-on-arming
+        } else if (name == u"card") {
             const std::string text = value();
-            const bool start = name == u"card";
-            if (!parseCard(text, start ? line.card : line.armingCard, start ? line.cardDelayMs : line.armingCardDelayMs))
+            if (!parseCard(text, line.card, line.cardDelayMs))
                 parsed.error = "option " + option + ": '" + text + "' is not 1 to 7 hex bytes with an optional @MS";
+        } else {   // --card-on-arming
+            const std::string text = value();
+            if (!parseArmingCards(text, line.armingCards, line.armingCardDelayMs))
+                parsed.error = "option " + option + ": '" + text +
+                               "' is not 1 to 7 hex bytes (or a comma-separated list of them) with an optional @MS";
         }
     }
     if (parsed.error.empty())
@@ -249,9 +279,11 @@ Options:
   --pace            19200-baud timing: 0.521 ms per byte in both directions
   --card HEX[@MS]   hold card HEX (1 to 7 bytes, e.g. 0A1B2C3D4E) to the reader
                     MS ms after start (default 3000)
-  --card-on-arming HEX[@MS]
+  --card-on-arming HEX[,HEX...][@MS]
                     hold card HEX to the reader MS ms after every arming of the
-                    reader (the tool's "Z czytnika"; default 1500)
+                    reader (the tool's "Z czytnika"; default 1500); with a list,
+                    the next card of it after each arming, and no card after
+                    the last (an enrolment: vorna-cli enroll)
   --sample-site     start with a small site in memory: cards, LED numbers
                     101-120, opening times, guardians 1 and 2
   --control DIR     let a test in another process drive the simulator through
@@ -280,6 +312,7 @@ Examples:
   vorna-sim --link /tmp/vorna-tty --log
   vorna-sim --memory controller.bin --card 0A1B2C3D4E@5000
   vorna-sim --sample-site --card-on-arming 04A1B2C3D5@1500
+  vorna-sim --card-on-arming 0A1B2C3D4E,0A1B2C3D4F,0A1B2C3D50@2000
   vorna-sim --pace --silent-after 10
 )";
 }

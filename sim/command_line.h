@@ -17,7 +17,8 @@ struct CommandLine {
     std::vector<Fault> faults;
     std::optional<std::vector<std::uint8_t>> card;
     int cardDelayMs = 3000;
-    std::optional<std::vector<std::uint8_t>> armingCard;   // held after every arming
+    // Held after every arming; with several, the next at each arming, none after the last.
+    std::vector<std::vector<std::uint8_t>> armingCards;
     int armingCardDelayMs = 1500;
     bool sampleSite = false;
     std::string controlFolder;   // driven through files there (sim/control_folder.h)

@@ -74,6 +74,13 @@ void Controller::setReaderArea(const ReaderArea &area, Clock::time_point due)
     std::stable_sort(cards_.begin(), cards_.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
 }
 
+void Controller::presentOnArming(std::vector<ReaderArea> areas, int delayMs)
+{
+    onArming_ = std::move(areas);
+    nextOnArming_ = 0;
+    onArmingDelayMs_ = delayMs;
+}
+
 void Controller::applyDue(Clock::time_point now)
 {
     auto it = cards_.begin();
@@ -181,8 +188,11 @@ bool Controller::execute(const Frame &frame, Response &response, Clock::time_poi
         const auto data = frame.data();
         std::copy(data.begin(), data.end(), memory->begin() + std::ptrdiff_t(address));
         if (memory == &live_) {
-            if (onArming_ && address == memory::kLiveCardFlag && data[0] == 0)
-                setReaderArea(onArming_->first, now + std::chrono::milliseconds(onArming_->second));
+            if (address == memory::kLiveCardFlag && data[0] == 0 && nextOnArming_ < onArming_.size()) {
+                setReaderArea(onArming_[nextOnArming_], now + std::chrono::milliseconds(onArmingDelayMs_));
+                if (onArming_.size() > 1)
+                    ++nextOnArming_;
+            }
             for (std::size_t i = 0; i < count; ++i) {
                 const std::uint64_t at = address + i;
                 if (at < memory::kLiveLockerOpen)

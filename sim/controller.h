@@ -52,8 +52,10 @@ public:
     // A card held to the reader: from `due` on the reader area reads as given.
     void setReaderArea(const ReaderArea &area, Clock::time_point due);
     // A card held to the reader delayMs after every arming (a live write of 0 to the
-    // card-present flag), as a person holds a card after clicking.
-    void presentOnArming(const ReaderArea &area, int delayMs) { onArming_ = {area, delayMs}; }
+    // card-present flag), as a person holds a card after clicking. With several, the
+    // next of them at each arming, as cards enrolled one after another, and none
+    // after the last.
+    void presentOnArming(std::vector<ReaderArea> areas, int delayMs);
     // Reader area of a card number: flag 1, up to 7 number bytes, their count.
     static ReaderArea cardArea(std::span<const std::uint8_t> number);
     // Lets the cards whose time has come reach the reader area.
@@ -84,7 +86,9 @@ private:
     std::vector<Fault> faults_;
     std::deque<std::pair<int, std::uint8_t>> openings_;
     std::uint64_t openingCount_ = 0;
-    std::optional<std::pair<ReaderArea, int>> onArming_;
+    std::vector<ReaderArea> onArming_;
+    std::size_t nextOnArming_ = 0;
+    int onArmingDelayMs_ = 0;
     std::vector<std::uint8_t> previousReply_;
     int addressed_ = 0;
     int received_ = 0;

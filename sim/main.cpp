@@ -52,8 +52,8 @@ std::unique_ptr<PtySimulator> startSimulator(const CommandLine &line)
         return nullptr;
     if (line.card)
         sim->presentCard(*line.card, line.cardDelayMs);
-    if (line.armingCard)
-        sim->presentCardOnArming(*line.armingCard, line.armingCardDelayMs);
+    if (!line.armingCards.empty())
+        sim->presentCardsOnArming(line.armingCards, line.armingCardDelayMs);
     return sim;
 }
 

@@ -103,7 +103,16 @@ void PtySimulator::presentCard(std::vector<std::uint8_t> number, int delayMs)
 void PtySimulator::presentCardOnArming(std::vector<std::uint8_t> number, int delayMs)
 {
     std::lock_guard lock(state_->mutex);
-    state_->controller.presentOnArming(Controller::cardArea(number), delayMs);
+    state_->controller.presentOnArming({Controller::cardArea(number)}, delayMs);
+}
+
+void PtySimulator::presentCardsOnArming(const std::vector<std::vector<std::uint8_t>> &numbers, int delayMs)
+{
+    std::vector<Controller::ReaderArea> areas;
+    for (const auto &number : numbers)
+        areas.push_back(Controller::cardArea(number));
+    std::lock_guard lock(state_->mutex);
+    state_->controller.presentOnArming(std::move(areas), delayMs);
 }
 
 void PtySimulator::setReaderArea(std::array<std::uint8_t, 9> area, int delayMs)

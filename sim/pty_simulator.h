@@ -69,6 +69,8 @@ public:
     void presentCard(std::vector<std::uint8_t> number, int delayMs);
     // The card is on the reader delayMs after every arming of the reader.
     void presentCardOnArming(std::vector<std::uint8_t> number, int delayMs);
+    // Several cards: the next of them delayMs after each arming, none after the last.
+    void presentCardsOnArming(const std::vector<std::vector<std::uint8_t>> &numbers, int delayMs);
     // The same with the nine raw bytes of the reader area (flag, number, length).
     void setReaderArea(std::array<std::uint8_t, 9> area, int delayMs);
 

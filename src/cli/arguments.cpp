@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "cli/card_labels.h"
 #include "link/frame.h"
 #include "ops/fields.h"
 
@@ -31,6 +32,7 @@ const CommandSpec kCommands[] = {
     {Command::OpenLocker, "open-locker", "numeru szafki 1-20"},
     {Command::SetAddress, "set-address", "nowego adresu 0-255"},
     {Command::Scan, "scan", nullptr},
+    {Command::Enroll, "enroll", "nazwy pliku projektu"},
     {Command::Diff, "diff", "dwóch nazw plików projektu", 2, false},
     {Command::Report, "report", "nazwy pliku projektu", 1, false},
 };
@@ -53,6 +55,9 @@ const OptionSpec kOptions[] = {
     {"time", "T"},
     {"scan-range", "A-B"},
     {"output", "PLIK"},
+    {"slots", "SPEC"},
+    {"wait", "SEKUNDY"},
+    {"allow-duplicates", nullptr},
     {"trace", nullptr},
     {"verify", nullptr},
     {"no-reply-check", nullptr},
@@ -76,12 +81,15 @@ struct Scope {
     std::initializer_list<Command> commands;
 };
 const Scope kScopes[] = {
-    {"card-type", {Command::Read, Command::Write, Command::Verify, Command::Diff, Command::Report}},
+    {"card-type", {Command::Read, Command::Write, Command::Verify, Command::Enroll, Command::Diff, Command::Report}},
     {"verify", {Command::Write}},
-    {"allow-defaults", {Command::Write, Command::Verify, Command::Diff}},
+    {"allow-defaults", {Command::Write, Command::Verify, Command::Enroll, Command::Diff}},
     {"output", {Command::Report}},
     {"time", {Command::OpenLocker}},
     {"scan-range", {Command::Scan}},
+    {"slots", {Command::Enroll}},
+    {"wait", {Command::Enroll}},
+    {"allow-duplicates", {Command::Enroll}},
 };
 
 // The option an argument names as this program spells it: --NAME, --NAME=VALUE, -h, -o.
@@ -190,6 +198,7 @@ ParsedArguments parseArguments(const QStringList &args)
     a.replyCheck = !given("no-reply-check");
     a.allowDefaults = given("allow-defaults");
     a.verify = given("verify");
+    a.allowDuplicates = given("allow-duplicates");
 
     const QStringList positionals = parser.positionalArguments();
     if (positionals.isEmpty())
@@ -257,6 +266,7 @@ ParsedArguments parseArguments(const QStringList &args)
     case Command::Read:
     case Command::Write:
     case Command::Verify:
+    case Command::Enroll:
     case Command::Diff:
     case Command::Report:
         for (qsizetype k = 1; k < wanted; ++k)
@@ -301,6 +311,21 @@ ParsedArguments parseArguments(const QStringList &args)
             a.scanLast = *last;
         }
         break;
+    }
+    if (a.command == Command::Enroll) {
+        if (!given("slots"))
+            return failed(QStringLiteral("polecenie enroll wymaga opcji --slots"));
+        SlotList list = parseSlotList(value("slots"));
+        if (!list.cardSlots)
+            return failed(list.error);
+        a.cardSlots = std::move(*list.cardSlots);
+        if (given("wait")) {
+            const QString text = value("wait");
+            const auto seconds = plainNumber(text);
+            if (!seconds || *seconds < 1 || *seconds > 600)
+                return failed(QStringLiteral("niewłaściwy czas oczekiwania na kartę '%1' (1-600 s)").arg(text));
+            a.waitSeconds = *seconds;
+        }
     }
     return {a, {}};
 }
@@ -348,6 +373,11 @@ QString helpText()
         "                         / sends a new device address to bus address 0\n"
         "  scan                   szuka sterowników na adresach 1-255 i wypisuje te, które\n"
         "                         odpowiedziały / lists the bus addresses that answer\n"
+        "  enroll PLIK.vrp        wczytuje z czytnika sterownika karty miejsc z --slots, po\n"
+        "                         kolei, każdą od razu do pliku; sterownika nie zmienia (potem\n"
+        "                         write --verify) / captures the cards of the --slots slots from\n"
+        "                         the reader into the file, one by one; writes nothing to the\n"
+        "                         controller\n"
         "  diff A.vrp B.vrp       porównuje dwa pliki projektu tak, jak verify porównuje plik\n"
         "                         ze sterownikiem; bez portu / compares two project files\n"
         "                         as verify compares a file with the controller; no port\n"
@@ -361,12 +391,21 @@ QString helpText()
         "  --address N            adres urządzenia 1-255 (domyślnie 1); scan i set-address\n"
         "                         go nie używają / device address; unused by scan and set-address\n"
         "  --card-type TYP        unique (domyślny), mifare4b, mifare7b: read, write, verify,\n"
-        "                         diff, report\n"
+        "                         enroll, diff, report\n"
         "  --verify               write: po zapisie odczytuje wszystko i porównuje bajt po\n"
         "                         bajcie z zapisanymi / read back, compare with the bytes written\n"
-        "  --allow-defaults       write, verify, diff: klucze brakujące w pliku mają wartości\n"
-        "                         domyślne\n"
-        "                         / keys the file lacks take their defaults\n"
+        "  --allow-defaults       write, verify, enroll, diff: klucze brakujące w pliku mają\n"
+        "                         wartości domyślne / keys the file lacks take their defaults\n"
+        "  --slots SPEC           enroll: all albo lista ROLA:N lub ROLA:N-M po przecinku, w\n"
+        "                         kolejności wczytywania, np. pasek:1-20, opiekun:1,opiekun:3;\n"
+        "                         ROLA: master 1-2 (Karta Master), obsluga 1-3 (Karta Obsługa),\n"
+        "                         opiekun 1-7 (Karta Opiekun), pasek 1-20 (Pasek Szafka, wg\n"
+        "                         pozycji szafki); miejsce podane dwa razy jest błędem / all, or a\n"
+        "                         comma-separated list in enrolment order; no slot twice\n"
+        "  --wait SEKUNDY         enroll: czas na przyłożenie każdej karty, 1-600 (domyślnie 30)\n"
+        "                         / how long each card is waited for\n"
+        "  --allow-duplicates     enroll: przyjmuje kartę, która jest już w pliku na innym\n"
+        "                         miejscu / take a card the file holds under another slot\n"
         "  --time T               open-locker: czas otwarcia w 0,1 s, 0-255 (domyślnie 100)\n"
         "  --scan-range A-B       scan: tylko adresy A do B (domyślnie 1-255)\n"
         "  -o, --output PLIK      report: plik PDF arkusza (wymagany) / the sheet's PDF file\n"
@@ -388,7 +427,9 @@ QString helpText()
         "  3  port się nie otwiera / port cannot be opened\n"
         "  4  sterownik nie odpowiada / controller does not answer\n"
         "  5  błędny plik projektu lub pole / invalid project file or field\n"
-        "  6  sterownik lub drugi plik różni się od pliku / verify or diff found differences\n");
+        "  6  sterownik lub drugi plik różni się od pliku / verify or diff found differences\n"
+        "  130  przerwano klawiszami Ctrl-C (enroll: wczytane karty zostają w pliku)\n"
+        "       / interrupted by Ctrl-C (enroll: the cards captured stay in the file)\n");
 }
 
 QString versionText() { return QStringLiteral("vorna-cli " VORNA_VERSION "\n"); }

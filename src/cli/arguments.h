@@ -6,12 +6,13 @@
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "ops/card_numbers.h"
 
 namespace vorna::cli {
 
-enum class Command { Read, Write, Verify, OpenLocker, SetAddress, Scan, Diff, Report };
+enum class Command { Read, Write, Verify, OpenLocker, SetAddress, Scan, Enroll, Diff, Report };
 
 // The command line after parsing: every value already checked and converted, so a
 // command can run without judging its input again.
@@ -27,7 +28,7 @@ struct Arguments {
     bool trace = false;
     bool replyCheck = true;                       // off with --no-reply-check
 
-    QString file;                                 // read, write, verify, report; diff: file A
+    QString file;                                 // read, write, verify, enroll, report; diff: file A
     QString otherFile;                            // diff: file B
     QString output;                               // report: the PDF to write (-o)
     bool verify = false;                          // write: read everything back afterwards
@@ -37,6 +38,10 @@ struct Arguments {
     std::uint8_t newAddress = 0;                  // set-address
     int scanFirst = 1;                            // scan: bus addresses scanFirst..scanLast
     int scanLast = 255;
+
+    std::vector<int> cardSlots;                   // enroll: indexes into Settings::cards, in order
+    int waitSeconds = 30;                         // enroll: how long each card is waited for
+    bool allowDuplicates = false;                 // enroll: a card may sit in two slots
 };
 
 struct ParsedArguments {

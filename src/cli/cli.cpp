@@ -28,6 +28,7 @@ const std::pair<Command, Runner> kRunners[] = {
     {Command::OpenLocker, runOpenLocker},
     {Command::SetAddress, runSetAddress},
     {Command::Scan, runScan},
+    {Command::Enroll, runEnroll},
     {Command::Diff, runDiff},
     {Command::Report, runReport},
 };

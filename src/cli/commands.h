@@ -19,6 +19,9 @@ int runOpenLocker(const Arguments &args, Console &console);
 int runSetAddress(const Arguments &args, Console &console);
 int runScan(const Arguments &args, Console &console);
 
+// Cards from the controller's reader into a project file: enroll FILE --slots SPEC.
+int runEnroll(const Arguments &args, Console &console);
+
 // Project files alone, no port: diff A B, report FILE -o SHEET.pdf.
 int runDiff(const Arguments &args, Console &console);
 int runReport(const Arguments &args, Console &console);

@@ -17,6 +17,7 @@ enum ExitCode : int {
     kExitNoAnswer = 4,      // the controller did not answer (or the port went away)
     kExitBadProject = 5,    // the project file cannot be read or written, or a field is invalid
     kExitMismatch = 6,      // the controller does not hold what the project file says
+    kExitInterrupted = 130, // Ctrl-C, as a shell reports a program that SIGINT ended
 };
 
 // How an operation over `session` ended, as an exit code; for anything but Done,

@@ -5,7 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
-#include "cli/project_loading.h"
+#include "cli/project_rules.h"
 #include "cli/site_sheet.h"
 #include "cli/verify.h"
 #include "project/project_file.h"

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <QFileInfo>
 #include <optional>
 
 #include "cli/commands.h"
 #include "cli/controller_transfer.h"
 #include "cli/exit_codes.h"
 #include "cli/project_fields.h"
-#include "cli/project_loading.h"
+#include "cli/project_rules.h"
 #include "cli/session.h"
 #include "cli/verify.h"
 #include "ops/texts.h"
@@ -37,23 +36,6 @@ int verifyAgainst(Session &session, const project::Settings &values, const Argum
     return kExitMismatch;
 }
 
-// read adds its sections to the file it is given, keeping every other line: a file
-// that is there and is no project (notes, a script) would be spliced into, so only
-// a project, an empty file or a new name is taken, by the rule a load judges by.
-bool mayReadInto(const QString &path, Console &console)
-{
-    const QFileInfo info(path);
-    if (!info.exists() || (info.isFile() && info.size() == 0))
-        return true;
-    QString why;
-    if (project::loadProject(path, &why))
-        return true;
-    console.error(QStringLiteral("plik '%1' nie zostanie zmieniony: %2; read zapisuje tylko do pliku projektu, "
-                                 "pustego lub nowego")
-                      .arg(path, why));
-    return false;
-}
-
 // The controller read into the file, over the open port.
 int readInto(Session &session, const Arguments &args, Console &console)
 {
@@ -78,7 +60,7 @@ int readInto(Session &session, const Arguments &args, Console &console)
 
 int runRead(const Arguments &args, Console &console)
 {
-    if (!mayReadInto(args.file, console))
+    if (!mayUpdateFile(args.file, QStringLiteral("read"), console))
         return kExitBadProject;
     return withSession(console, args, [&](Session &session) { return readInto(session, args, console); });
 }

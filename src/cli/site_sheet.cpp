@@ -22,6 +22,7 @@
 #include <unistd.h>
 #endif
 
+#include "cli/card_labels.h"
 #include "cli/console.h"
 #include "cli/project_fields.h"
 #include "ops/fields.h"
@@ -33,17 +34,13 @@ namespace {
 
 namespace mem = link::memory;
 
-// The window's own texts, mirrored from src/app/form_tables.cpp (kHeaders, kCardRows,
-// kTimeRows): the command line does not link the window.
+// The window's own texts, mirrored from src/app/form_tables.cpp (kHeaders, kTimeRows;
+// the card labels are in card_labels.h): the command line does not link the window.
 constexpr const char *kCardsHeading = "Numery kart RFID";
 constexpr const char *kLockersHeading = "Numery szafek na LED";
 constexpr const char *kTimesHeading = "Otwieranie szafek";
 constexpr const char *kGuardiansHeading = "Ustawienie kart Opiekun";
 constexpr int kStaffCards = 12; // the card slots before the wristbands
-constexpr std::array<const char *, kStaffCards> kStaffLabels{
-    "Karta Master 1",  "Karta Master 2",  "Karta Obsługa 1", "Karta Obsługa 2",
-    "Karta Obsługa 3", "Karta Opiekun 1", "Karta Opiekun 2", "Karta Opiekun 3",
-    "Karta Opiekun 4", "Karta Opiekun 5", "Karta Opiekun 6", "Karta Opiekun 7"};
 constexpr std::array<const char *, mem::kOpeningTimes> kTimeLabels{"Opiekun:", "Obsługa:", "Użytkownik:"};
 
 const QString kMissingMark = QStringLiteral("brak w pliku");
@@ -392,7 +389,7 @@ void drawTables(Sheet &s, const SiteSheet &sheet, const MissingCells &cells)
     tableHeader(s, rightX, staffColumns, {QStringLiteral("Karta"), QStringLiteral("Numer")});
     for (int c = 0; c < kStaffCards; ++c)
         tableRow(s, rightX, staffColumns,
-                 {QString::fromUtf8(kStaffLabels[std::size_t(c)]), shownText(v.cards[std::size_t(c)])},
+                 {cardLabel(c), shownText(v.cards[std::size_t(c)])},
                  {false, cells.cards[std::size_t(c)]}, c % 2 == 1);
     s.skip(6);
     s.heading(rightX, rightWidth, QString::fromUtf8(kTimesHeading) + QStringLiteral(": czas otwarcia"));

@@ -8,7 +8,6 @@
 namespace vorna::ops {
 
 namespace {
-constexpr int kDeadlineMs = 5000;
 // Quiet polls of 1 ms that a card reply must be followed by: a USB adapter hands on
 // what it received every 16 ms, so later bytes of the same burst show up by then.
 constexpr int kSettlePolls = 20;
@@ -17,7 +16,7 @@ constexpr int kSettlePolls = 20;
 // The reply headers are not ours to interpret, so a reply is judged by its length
 // alone: it is taken only when exactly its 19 bytes came and nothing after them. An
 // echo, a stray byte or a late arming answer then costs one query, never a card.
-ReaderCapture ReadCardFromReader(const Env &env)
+ReaderCapture ReadCardFromReader(const Env &env, int deadlineMs)
 {
     using link::commands::Arming;
     using link::commands::ReaderQuery;
@@ -38,7 +37,11 @@ ReaderCapture ReadCardFromReader(const Env &env)
 
     link::Clock &clock = env.x.clock();
     const std::int64_t t0 = clock.nowMs();
-    while (clock.nowMs() < t0 + kDeadlineMs) {
+    while (clock.nowMs() < t0 + deadlineMs) {
+        // A stop asked for outside a wait (a front end's signal) ends it between
+        // queries, as one asked for during a wait ends that wait.
+        if (env.x.cancelled())
+            return {Outcome::Cancelled};
         const auto device = frameAddress(env);
         if (!device)
             return {Outcome::BadAddress};

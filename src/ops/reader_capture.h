@@ -11,8 +11,11 @@ struct ReaderCapture {
     QString text{};   // the card number, when Done
 };
 
-// Arms the reader, then asks it for a card for up to five seconds. The caller puts
+// How long the window's "Z czytnika" asks the reader for a card.
+inline constexpr int kReaderDeadlineMs = 5000;
+
+// Arms the reader, then asks it for a card for up to `deadlineMs`. The caller puts
 // `text` into the card field only when the outcome is Done.
-ReaderCapture ReadCardFromReader(const Env &env);
+ReaderCapture ReadCardFromReader(const Env &env, int deadlineMs = kReaderDeadlineMs);
 
 } // namespace vorna::ops

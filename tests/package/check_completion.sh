@@ -66,7 +66,11 @@ expect 'vorna-cli --port ' "$(lines "$devices" | sed '/^$/d')"
 expect "vorna-cli --port $scratch/pty" "$scratch/pty-link"
 expect 'vorna-cli --card-type ' "$(lines unique mifare4b mifare7b)"
 expect 'vorna-cli --card-type=mi' "$(lines mifare4b mifare7b)"
-expect 'vorna-cli --port COM2 ' "$(lines read write verify open-locker set-address scan diff report)"
+expect 'vorna-cli --port COM2 ' "$(lines read write verify open-locker set-address scan enroll diff report)"
+expect 'vorna-cli --port COM2 enroll site.vrp --slots ' "$(lines all master: obsluga: opiekun: pasek:)"
+expect 'vorna-cli --port COM2 enroll site.vrp --slots p' 'pasek:'
+expect 'vorna-cli --port COM2 enroll site.vrp --wait ' ''
+expect "vorna-cli --port COM2 enroll $scratch/" "$scratch/site.vrp"
 expect 'vorna-cli --port COM2 --address 3 op' 'open-locker'
 expect 'vorna-cli --port COM2 --address ' ''
 expect 'vorna-cli --port COM2 --time 50 open-locker 1' "$(lines 1 10 11 12 13 14 15 16 17 18 19)"

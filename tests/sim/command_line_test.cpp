@@ -49,6 +49,11 @@ TEST(CommandLine, OptionsAndTheirValues)
     EXPECT_EQ(p.line.card, hex("0A 1B 2C 3D 4E"));
     EXPECT_EQ(p.line.cardDelayMs, 250);
 
+    const auto sequence = parse({"--card-on-arming", "0A1B,0c0d0e@40"});
+    EXPECT_EQ(sequence.line.armingCards, (std::vector{hex("0A 1B"), hex("0C 0D 0E")}));
+    EXPECT_EQ(sequence.line.armingCardDelayMs, 40);
+    EXPECT_EQ(parse({"--card-on-arming", "0A"}).line.armingCards, std::vector<std::vector<std::uint8_t>>{hex("0A")});
+
     const auto noDelay = parse({"--card", "12345678"});
     EXPECT_EQ(noDelay.line.card, hex("12 34 56 78"));
     EXPECT_EQ(noDelay.line.cardDelayMs, 3000);
@@ -105,7 +110,12 @@ TEST(CommandLine, BadArgumentsAreRefusedWithAReason)
         {{"--card", "0A@soon"}, "option --card: '0A@soon' is not 1 to 7 hex bytes with an optional @MS"},
         {{"--log=yes"}, "option --log takes no value"},
         {{"--link", ""}, "option --link needs a file name"},
-        {{"--card-on-arming", "0A@x"}, "option --card-on-arming: '0A@x' is not 1 to 7 hex bytes with an optional @MS"},
+        {{"--card-on-arming", "0A@x"},
+         "option --card-on-arming: '0A@x' is not 1 to 7 hex bytes (or a comma-separated list of them) with an optional @MS"},
+        {{"--card-on-arming", "0A,,0B"},
+         "option --card-on-arming: '0A,,0B' is not 1 to 7 hex bytes (or a comma-separated list of them) with an optional @MS"},
+        {{"--card-on-arming", "0A,"},
+         "option --card-on-arming: '0A,' is not 1 to 7 hex bytes (or a comma-separated list of them) with an optional @MS"},
         {{"--sample-site", "--memory", "m.bin"}, "options --sample-site and --memory exclude each other"},
         // The first problem in the order written, whatever its kind; a value is never an option.
         {{"--address", "0", "--bogus"}, "option --address: '0' is not a number from 1 to 255"},

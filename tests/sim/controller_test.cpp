@@ -238,6 +238,41 @@ TEST(Controller, CardReachesTheReaderAtItsTime)
     EXPECT_EQ(Bytes(c.live().begin(), c.live().begin() + 9), hex("00 0A 1B 2C 3D 4E 00 00 05"));
 }
 
+// One card is held after every arming; a list gives its next card at each arming
+// and nothing once it is used up, so an enrolment can also run out of cards.
+TEST(Controller, CardsOnArmingFollowTheirList)
+{
+    using namespace std::chrono_literals;
+    const Frame arming = frameOf(buildFrame(1, vorna::link::commands::Arming, 0, Bytes{0}));
+    const Frame query = frameOf(buildFrame(1, vorna::link::commands::ReaderQuery, 0));
+    struct Row {
+        std::vector<Bytes> cards;
+        std::vector<const char *> areas;   // the reader area after each arming
+    };
+    const Row rows[] = {
+        {{hex("0A 0B")}, {"01 0A 0B 00 00 00 00 00 02", "01 0A 0B 00 00 00 00 00 02", "01 0A 0B 00 00 00 00 00 02"}},
+        {{hex("0A"), hex("0B 0C"), hex("0D")},
+         {"01 0A 00 00 00 00 00 00 01", "01 0B 0C 00 00 00 00 00 02", "01 0D 00 00 00 00 00 00 01",
+          "00 0D 00 00 00 00 00 00 01"}},
+    };
+    for (const Row &r : rows) {
+        Controller c;
+        std::vector<Controller::ReaderArea> areas;
+        for (const Bytes &card : r.cards)
+            areas.push_back(Controller::cardArea(card));
+        c.presentOnArming(areas, 10);
+        auto t = Controller::Clock::now();
+        for (std::size_t k = 0; k < r.areas.size(); ++k) {
+            SCOPED_TRACE(k);
+            c.handle(arming, t);
+            t += 10ms;
+            const Response reply = c.handle(query, t);
+            EXPECT_EQ(Bytes(reply.reply.begin() + 8, reply.reply.begin() + 17), hex(r.areas[k]));
+            t += 10ms;
+        }
+    }
+}
+
 TEST(Controller, CardAreaKeepsAtMostSevenNumberBytes)
 {
     struct Row {
