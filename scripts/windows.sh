@@ -415,6 +415,19 @@ run_e2e() {
     || { echo "the sheet made under Wine is not set in DejaVu Sans alone" >&2; return 1; }
   pdftoppm -png -r 60 -f 1 -l 1 "$sheet" "$out/vorna-wine-site-sheet"
 
+  log "The unpacked zip's vorna-cli.exe enrols two cards through COM6"
+  local enrolled=$e2e_dir/zapisy-ćma.vrp
+  "$linux_build/sim/vorna-sim" --link "$e2e_dir/tty-reader" --card-on-arming 04A1B2C3D5,04A1B2C3D6@300 \
+    > /dev/null 2> "$e2e_dir/reader-sim.log" &
+  local reader_pid=$!
+  for i in $(seq 50); do [ -e "$e2e_dir/tty-reader" ] && break; sleep 0.1; done
+  code=0
+  "$com_port" "$e2e_dir/tty-reader" COM6 "$app/vorna-cli.exe" --port COM6 enroll "$(winepath -w "$enrolled")" \
+    --slots master:1,pasek:1 --wait 60 || code=$?
+  kill "$reader_pid" 2> /dev/null || true
+  [ "$code" -eq 0 ] && grep -q '^Serwis1=04A1B2C3D5' "$enrolled" && grep -q '^Szafka1=04A1B2C3D6' "$enrolled" \
+    || { echo "vorna-cli.exe enroll: exit $code, the cards not in the file" >&2; return 1; }
+
   # The window's test program stands in for vorna.exe here: the same window from the
   # same library, clicked and read back field by field. It runs from a copy of the
   # unpacked folder, so it loads the shipped DLLs, platform and style; it adds Qt6Test.dll.

@@ -75,10 +75,10 @@ void IconFilesTest::themeIconsLookLikeTheWindowIcon_data()
 // pixel against pixel, and may differ clearly in a few pixels only.
 void IconFilesTest::themeIconsLookLikeTheWindowIcon()
 {
-    QFETCH(int, size);
 #ifndef VORNA_THEME_ICON_DIR
     QSKIP("A Windows build renders no theme icons");
 #else
+    QFETCH(int, size);
     const QString path = QStringLiteral(VORNA_THEME_ICON_DIR "/vorna-%1.png").arg(size);
     const QImage render(path);
     QVERIFY2(!render.isNull(), qPrintable(path));
