@@ -239,7 +239,7 @@ package() {
   # vorna-cli report draws its sheet on the offscreen platform, set in DejaVu Sans,
   # which that platform reads from lib/fonts and a stock Windows does not have.
   ship "$qt_prefix/plugins/platforms/qoffscreen.dll" platforms
-  for f in /usr/share/fonts/truetype/dejavu/DejaVuSans{,-Bold,-Oblique}.ttf; do
+  for f in /usr/share/fonts/truetype/dejavu/DejaVuSans{,-Bold}.ttf; do
     ship "$f" lib/fonts
   done
   for f in "$stage"/*.exe "$stage"/platforms/*.dll "$stage"/styles/*.dll; do
