@@ -55,7 +55,7 @@ const OptionSpec kOptions[] = {
     {"time", "T"},
     {"scan-range", "A-B"},
     {"output", "PLIK"},
-    {"slots", "SPEC"},
+    {"slots", "MIEJSCA"},
     {"wait", "SEKUNDY"},
     {"allow-duplicates", nullptr},
     {"trace", nullptr},
@@ -396,7 +396,7 @@ QString helpText()
         "                         bajcie z zapisanymi / read back, compare with the bytes written\n"
         "  --allow-defaults       write, verify, enroll, diff: klucze brakujące w pliku mają\n"
         "                         wartości domyślne / keys the file lacks take their defaults\n"
-        "  --slots SPEC           enroll: all albo lista ROLA:N lub ROLA:N-M po przecinku, w\n"
+        "  --slots MIEJSCA        enroll: all albo lista ROLA:N lub ROLA:N-M po przecinku, w\n"
         "                         kolejności wczytywania, np. pasek:1-20, opiekun:1,opiekun:3;\n"
         "                         ROLA: master 1-2 (Karta Master), obsluga 1-3 (Karta Obsługa),\n"
         "                         opiekun 1-7 (Karta Opiekun), pasek 1-20 (Pasek Szafka, wg\n"

@@ -57,19 +57,19 @@ QString cardSlotName(int slot)
     return QStringLiteral("%1:%2").arg(QLatin1StringView(r.name)).arg(slot - r.firstSlot + 1);
 }
 
-SlotList parseSlotList(QStringView spec)
+SlotList parseSlotList(QStringView list)
 {
     const auto failed = [](const QString &why) { return SlotList{std::nullopt, why}; };
     std::vector<int> cardSlots;
-    if (spec == u"all") {
+    if (list == u"all") {
         for (int s = 0; s < link::memory::kCardSlots; ++s)
             cardSlots.push_back(s);
         return {cardSlots, {}};
     }
-    if (spec.isEmpty())
+    if (list.isEmpty())
         return failed(QStringLiteral("pusta lista kart --slots"));
     QSet<int> named;
-    for (const QStringView item : spec.split(u',')) {
+    for (const QStringView item : list.split(u',')) {
         const qsizetype colon = item.indexOf(u':');
         const QStringView roleName = colon < 0 ? item : item.left(colon);
         const auto &roles = cardRoles();

@@ -30,6 +30,6 @@ struct SlotList {
 
 // `all`, or a comma-separated list of ROLE:N and ROLE:N-M; a slot named twice is
 // refused.
-SlotList parseSlotList(QStringView spec);
+SlotList parseSlotList(QStringView list);
 
 } // namespace vorna::cli

@@ -19,7 +19,7 @@ int runOpenLocker(const Arguments &args, Console &console);
 int runSetAddress(const Arguments &args, Console &console);
 int runScan(const Arguments &args, Console &console);
 
-// Cards from the controller's reader into a project file: enroll FILE --slots SPEC.
+// Cards from the controller's reader into a project file: enroll FILE --slots MIEJSCA.
 int runEnroll(const Arguments &args, Console &console);
 
 // Project files alone, no port: diff A B, report FILE -o SHEET.pdf.

@@ -58,7 +58,7 @@ QString keptProject(const test::CliSim &rig)
 TEST(CliEnroll, SlotSpecs)
 {
     struct Row {
-        const char *spec;
+        const char *slotList;
         std::vector<int> cards;
         const char *error;
     };
@@ -83,8 +83,8 @@ TEST(CliEnroll, SlotSpecs)
         {"pasek:1-4,pasek:3", {}, "karta pasek:3 (Pasek Szafka 3) podana w --slots dwa razy"},
     };
     for (const Row &r : rows) {
-        SCOPED_TRACE(r.spec);
-        const QStringList args{"--port", "COM9", "enroll", "x.vrp", "--slots", QString::fromUtf8(r.spec)};
+        SCOPED_TRACE(r.slotList);
+        const QStringList args{"--port", "COM9", "enroll", "x.vrp", "--slots", QString::fromUtf8(r.slotList)};
         const ParsedArguments parsed = parseArguments(args);
         if (!r.error) {
             ASSERT_TRUE(parsed.arguments) << parsed.error.toStdString();
