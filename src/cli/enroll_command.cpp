@@ -49,9 +49,9 @@ ops::CardRecord capturedRecord(const QString &hex)
 {
     const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
     ops::CardRecord record{};
-    const auto n = std::min<qsizetype>(bytes.size(), 7);
+    const auto n = std::min<qsizetype>(bytes.size(), link::memory::kCardNumberBytes);
     std::copy_n(bytes.begin(), n, record.begin());
-    record[7] = std::uint8_t(n);
+    record[link::memory::kCardNumberBytes] = std::uint8_t(n);   // the length byte after the number
     return record;
 }
 
