@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The commands that need no port: diff and report.
 #include <QDate>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 #include "cli/commands.h"
@@ -43,6 +44,11 @@ int runReport(const Arguments &args, Console &console)
     if (!settings) {
         console.error(QStringLiteral("nie można odczytać pliku projektu '%1': %2").arg(args.file, why));
         return kExitBadProject;
+    }
+    // -o naming the project itself would put a PDF where the settings were.
+    if (const QFileInfo out(args.output); out.exists() && out.canonicalFilePath() == QFileInfo(args.file).canonicalFilePath()) {
+        console.error(QStringLiteral("arkusz '%1' zastąpiłby plik projektu; podaj inną nazwę po -o").arg(args.output));
+        return kExitUsage;
     }
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         console.error(QStringLiteral("report wymaga aplikacji graficznej Qt (makeSheetApplication)"));

@@ -99,6 +99,15 @@ TEST(CliReport, WritesTheSheetOrNothing)
     EXPECT_TRUE(refused.err.contains(nowhere)) << refused.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(nowhere));
 
+    // The project named as the sheet: refused, the file left as it was.
+    const QString project = saved(dir, "obiekt.vrp", sampleValues());
+    const QByteArray before = [&] { QFile f(project); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const auto itself = test::runCliCaptured({"report", project, "-o", dir.filePath(QStringLiteral("./obiekt.vrp"))});
+    EXPECT_EQ(itself.code, cli::kExitUsage) << itself.err.toStdString();
+    QFile after(project);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+
     const auto noProject = test::runCliCaptured({"report", dir.filePath(QStringLiteral("missing.vrp")), "-o", sheet + "2"});
     EXPECT_EQ(noProject.code, cli::kExitBadProject);
     EXPECT_FALSE(QFileInfo::exists(sheet + "2"));
